@@ -1,0 +1,44 @@
+# The two commands a new machine needs: `make run` and `make test`.
+# Both install what is missing first (scripts/setup.sh), then configure and build.
+
+.PHONY: all setup build run test asan-test bench fuzz screenshot install clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build/default/build.ninja: | setup
+	cmake --preset default
+
+build: setup build/default/build.ninja
+	cmake --build --preset default
+
+run: build
+	@scripts/run.sh
+
+test: build
+	ctest --preset default
+
+build/asan/build.ninja: | setup
+	cmake --preset asan
+
+asan-test: setup build/asan/build.ninja
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	scripts/bench.sh
+
+build/fuzz/build.ninja: | setup
+	cmake --preset fuzz
+
+fuzz: setup build/fuzz/build.ninja
+	cmake --build --preset fuzz
+	scripts/fuzz.sh
+
+screenshot: build
+	scripts/screenshot.sh
+
+clean:
+	rm -rf build

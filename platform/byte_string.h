@@ -1,0 +1,30 @@
+// Length-counted strings of 8-bit bytes: the string type the reader library
+// hands back to its callers.
+//
+// Layout of one allocation: a 32-bit byte count, the bytes, then two zero
+// bytes. The pointer handed out (a BSTR) points at the first byte, so the
+// count sits in the four bytes before it. A null BSTR is the "missing
+// string"; an allocation of zero bytes is the empty string, which is not null.
+//
+// Whoever receives a BSTR owns it and releases it with SysFreeString. Both the
+// library and the viewer compile these same definitions, so allocation and
+// release always match. On Windows the system's OLE Automation functions serve.
+#pragma once
+
+#ifdef _WIN32
+#include <oleauto.h>
+#else
+#include <cstdint>
+
+using BSTR = char*;
+
+// Allocates a string of `len` bytes copied from `psz`, or zero-filled when
+// `psz` is null. Returns null when memory is exhausted.
+BSTR SysAllocStringByteLen(const char* psz, std::uint32_t len);
+
+// Releases a string from SysAllocStringByteLen; null is ignored.
+void SysFreeString(BSTR bstr);
+
+// The byte count of a string; 0 for null.
+std::uint32_t SysStringByteLen(BSTR bstr);
+#endif
