@@ -3,6 +3,8 @@
 #include <map>
 #include <mutex>
 
+#include "file_system.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -37,6 +39,11 @@ class SystemLibraryLoader final : public LibraryLoader {
     if (handle == nullptr) {
       const char* error = ::dlerror();
       reason = error != nullptr ? error : "unknown reason";
+      // The search by RUNPATH belongs to the object that calls dlopen; when a
+      // runtime such as a sanitizer interposes dlopen, that object is not the
+      // program, so look beside the program explicitly as well.
+      const std::string folder = programFolder();
+      if (!folder.empty()) handle = ::dlopen((folder + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
     }
 #endif
     if (handle != nullptr) m_handles.emplace(library, handle);

@@ -1,0 +1,18 @@
+#include "console_host.h"
+
+namespace zarvex {
+
+MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons) {
+  std::string line = "zarvex-list: " + m_file + ": ";
+  for (char c : text) {
+    if (c == '\r') continue;
+    line.push_back(c);
+    if (c == '\n') line += "  ";
+  }
+  // Trailing blanks pad the summary for a message box; a terminal needs none.
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  m_messages << line << '\n';
+  return MessageAnswer::Ok;
+}
+
+}  // namespace zarvex

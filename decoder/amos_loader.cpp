@@ -1,0 +1,382 @@
+#include "amos_loader.h"
+
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "file_system.h"
+#include "number_text.h"
+#include "rtf_text.h"
+#include "runtime_error.h"
+#include "token_vocabulary.h"
+
+namespace zarvex {
+
+std::int32_t RoundUpEven(std::int32_t n) { return (n & 1) != 0 ? n + 1 : n; }
+
+void Advance(std::int32_t& position, std::int32_t count) { position += count; }
+
+void BeginListing(ListingHost& host, ListingState& state) {
+  host.view().setTextRtf(std::string());
+  state.RtfDocument.assign(kRtfHeader);
+}
+
+void PresentListing(ListingHost& host, const ListingState& state) {
+  host.view().setTextRtf(state.RtfDocument);
+  if (!host.highlightTicked()) ShowPlainText(host);
+}
+
+void ShowPlainText(ListingHost& host) {
+  ListingView& view = host.view();
+  const std::string text = view.plainText();
+  view.setTextRtf(std::string());
+  view.setPlainText(text);
+}
+
+std::string fileNamePart(const std::string& path) {
+  const auto slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+// Token codes with handlers.
+enum : std::int32_t {
+  kVariable = 0x0006,
+  kLabel = 0x000C,
+  kProcedureCall = 0x0012,
+  kLabelReference = 0x0018,
+  kString = 0x0026,
+  kHexNumber = 0x0036,
+  kDecimalNumber = 0x003E,
+  kFloatNumber = 0x0046,
+  kExtension = 0x004E,
+  kRem = 0x064A,
+  kQuoteRem = 0x0652,
+};
+
+// Bytes skipped, unread, after codes whose payload is of no use to a listing.
+std::int32_t opaquePayloadSize(std::int32_t code) {
+  switch (code) {
+    case 0x023C: case 0x0250: case 0x0268: case 0x027E: case 0x02BE: case 0x02D0: case 0x0404:
+      return 2;
+    case 0x029E: case 0x0316:
+      return 4;
+    case 0x0376:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+bool hasAmosSignature(const ListingState& state) {
+  if (state.FileLength < 20) return false;
+  const std::string_view start(reinterpret_cast<const char*>(state.FileBytes.data()), 16);
+  return start.starts_with("AMOS Basic ") || start.starts_with("AMOS Pro");
+}
+
+// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
+char upperLatin1(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
+  return c;
+}
+
+struct BstrReleaser {
+  void operator()(char* s) const { SysFreeString(s); }
+};
+using OwnedBstr = std::unique_ptr<char, BstrReleaser>;
+
+std::string_view bytesOf(const OwnedBstr& s) { return {s.get(), SysStringByteLen(s.get())}; }
+
+// One load from the point where the file is in memory (steps 6 to 22).
+class Decoder {
+ public:
+  Decoder(ListingState& state, ListingHost& host, MorvaneImports& lib)
+      : m_state(state), m_host(host), m_lib(lib), m_bytes(state.FileBytes.data()) {}
+
+  LoadResult run() {
+    try {
+      step([&] { m_host.view().setTextRtf(std::string()); });
+      step([&] {
+        m_state.RtfDocument.clear();
+        m_state.RtfDocument.reserve(static_cast<std::size_t>(m_state.FileLength) * 4 + kRtfHeader.size());
+        m_state.RtfDocument.assign(kRtfHeader);
+      });
+      m_result.extensionCalls = 0;
+      m_result.undefinedCalls = 0;
+      try {
+        decodeProgram();
+      } catch (const EarlyEnd&) {
+        if (m_lineOpen) {
+          step([&] { m_line += "\\par\r\n"; });
+          step([&] { m_state.RtfDocument += m_line; });
+        }
+        m_result.outcome = LoadResult::Outcome::EndedEarly;
+      }
+      step([&] { m_state.RtfDocument += '}'; });
+      step([&] { m_host.view().setTextRtf(m_state.RtfDocument); });
+      step([&] {
+        if (!m_host.highlightTicked()) ShowPlainText(m_host);
+      });
+    } catch (const Cancel&) {
+      return cancel();
+    }
+    if (m_result.outcome == LoadResult::Outcome::EndedEarly) {
+      m_host.showMessage("The file ends early, at offset" + messageNumber(m_result.earlyEndOffset) +
+                             ": the listing stops there.",
+                         MessageButtons::Ok);
+    }
+    if (m_result.extensionCalls > 0 || m_result.undefinedCalls > 0) {
+      m_host.showMessage("Document contains:\r\n" + messageNumber(m_result.extensionCalls) +
+                             " Extension calls\r\n" + messageNumber(m_result.undefinedCalls) +
+                             " Undefined calls" + std::string(30, ' '),
+                         MessageButtons::Ok);
+    }
+    return m_result;
+  }
+
+ private:
+  struct Cancel {};
+  struct EarlyEnd {};
+
+  // Runs one step. An error is put to the user: OK abandons the step and
+  // decoding goes on; Cancel stops the load.
+  template <typename Body>
+  void step(Body&& body) {
+    try {
+      body();
+    } catch (const RuntimeError& e) {
+      askToGoOn(e.number(), e.description());
+    } catch (const std::bad_alloc&) {
+      askToGoOn(kErrOutOfMemory, "Out of memory");
+    }
+  }
+
+  void askToGoOn(std::int32_t number, const std::string& description) {
+    const std::string text = "Error" + messageNumber(number) + ": " + description;
+    if (m_host.showMessage(text, MessageButtons::OkCancel) == MessageAnswer::Cancel) throw Cancel{};
+  }
+
+  LoadResult cancel() {
+    m_host.showMessage("File Position:" + messageNumber(m_position) + " Token:" + messageNumber(m_token),
+                       MessageButtons::Ok);
+    try {
+      m_state.RtfDocument += m_line;
+      m_state.RtfDocument += '}';
+      PresentListing(m_host, m_state);
+    } catch (const std::exception&) {
+      // The load is over either way; what could be shown is shown.
+    }
+    m_result.outcome = LoadResult::Outcome::Cancelled;
+    return m_result;
+  }
+
+  // Stops decoding when `count` bytes from `offset` are not all in the file.
+  void require(std::int64_t offset, std::int64_t count) {
+    if (offset < 0 || offset + count > m_state.FileLength) {
+      m_result.earlyEndOffset = offset;
+      throw EarlyEnd{};
+    }
+  }
+
+  OwnedBstr checked(BSTR s) {
+    if (s == nullptr) throw RuntimeError(kErrOutOfMemory, "Out of memory");
+    return OwnedBstr(s);
+  }
+
+  void decodeProgram() {
+    // Header text up to the first zero byte; the image's extra zero byte bounds it.
+    std::int32_t headerLength = 0;
+    step([&] { headerLength = static_cast<std::int32_t>(SysStringByteLen(checked(m_lib.getNullString(m_bytes)).get())); });
+
+    std::uint32_t codeLength = 0;
+    if (hasAmosSignature(m_state)) {
+      // 16 bytes of signature text, then a 32-bit code length.
+      m_position = 16;
+      require(m_position, 4);
+      step([&] { codeLength = static_cast<std::uint32_t>(m_lib.getBSLong(m_bytes + m_position)); });
+      Advance(m_position, 4);
+    } else {
+      m_position = RoundUpEven(headerLength + 1);
+      require(m_position, 2);
+      step([&] { codeLength = static_cast<std::uint32_t>(m_lib.getBSShort(m_bytes + m_position)); });
+      Advance(m_position, 2);
+    }
+    const std::int64_t codeEnd = std::int64_t{m_position} + codeLength;
+
+    while (m_position < codeEnd) {
+      require(m_position, 2);
+      const std::int64_t lineEnd = std::int64_t{m_position} + m_bytes[m_position] * 2;
+      const auto indentation = static_cast<std::uint8_t>(m_bytes[m_position + 1] - 1);
+      Advance(m_position, 2);
+      m_line.clear();
+      step([&] { m_line.append(indentation, ' '); });
+      m_lineOpen = true;
+      while (m_position < lineEnd) decodeToken();
+      step([&] { m_line += "\\par\r\n"; });
+      step([&] { m_state.RtfDocument += m_line; });
+      m_lineOpen = false;
+    }
+  }
+
+  void decodeToken() {
+    require(m_position, 2);
+    step([&] { m_token = m_lib.getBSShort(m_bytes + m_position); });
+    Advance(m_position, 2);
+    const std::int32_t p = m_position;
+    const std::size_t lengthBefore = m_line.size();
+
+    const std::string_view keyword = TokenVocabulary::lookup(static_cast<std::uint32_t>(m_token));
+    if (!keyword.empty()) {
+      step([&] {
+        m_line += "{\\b ";
+        m_line += keyword;
+        m_line += '}';
+      });
+    }
+
+    handle(p);
+
+    if (m_line.size() == lengthBefore && m_token != 0) {
+      step([&] {
+        m_line += "{\\cf2 <!--";
+        m_line += messageNumber(m_token);
+        m_line += " -->}";
+      });
+      step([&] { Advance(m_result.undefinedCalls, 1); });
+    }
+  }
+
+  void handle(std::int32_t p) {
+    switch (m_token) {
+      case kVariable:
+      case kLabel:
+      case kProcedureCall:
+      case kLabelReference:
+        return name(p);
+      case kString:
+        return text(p, "{\\cf3 \"", "\"}");
+      case kRem:
+        return text(p, "{\\cf7 Rem ", "}");
+      case kQuoteRem:
+        return text(p, "{\\cf7 `", "}");
+      case kHexNumber:
+      case kDecimalNumber:
+      case kFloatNumber:
+      case kExtension:
+        return number(p);
+      default:
+        if (const std::int32_t size = opaquePayloadSize(m_token); size > 0) {
+          require(p, size);
+          step([&] { Advance(m_position, size); });
+        }
+    }
+  }
+
+  // Name payload: 2 bytes unread, length n, flags, n bytes of text padded to even.
+  void name(std::int32_t p) {
+    require(p, 4);
+    const std::int32_t size = RoundUpEven(m_bytes[p + 2]) + 4;
+    require(p, size);
+    step([&] {
+      const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
+      for (char c : bytesOf(name)) {
+        c = upperLatin1(c);
+        if (c == '\\' || c == '{' || c == '}') m_line.push_back('\\');
+        m_line.push_back(c);
+      }
+      if (m_token == kLabel) m_line += ':';
+    });
+    if (m_token == kVariable) {
+      step([&] {
+        if ((m_bytes[p + 3] & 3) == 1) m_line += '#';
+      });
+      step([&] {
+        if ((m_bytes[p + 3] & 3) == 2) m_line += '$';
+      });
+    }
+    step([&] { Advance(m_position, size); });
+  }
+
+  // Text payload: 1 byte unread, length n, n bytes of text padded to even.
+  void text(std::int32_t p, std::string_view open, std::string_view close) {
+    require(p, 2);
+    const std::int32_t size = RoundUpEven(m_bytes[p + 1]) + 2;
+    require(p, size);
+    step([&] { m_line += open; });
+    step([&] { appendEscapedRtfText(m_line, bytesOf(checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1])))); });
+    step([&] { m_line += close; });
+    step([&] { Advance(m_position, size); });
+  }
+
+  // 4-byte payload: a signed 32-bit integer, or a fast floating point number.
+  void number(std::int32_t p) {
+    require(p, 4);
+    step([&] {
+      if (m_token == kFloatNumber) {
+        const float value = m_lib.getBSSingle(m_bytes + p);
+        m_line += "{\\cf1 ";
+        appendFloatText(m_line, value);
+        m_line += '}';
+        return;
+      }
+      const std::int32_t value = m_lib.getBSLong(m_bytes + p);
+      if (m_token == kDecimalNumber) {
+        m_line += "{\\cf1 ";
+        appendDecimalText(m_line, value);
+        m_line += '}';
+      } else if (m_token == kHexNumber) {
+        m_line += "{\\cf1 $";
+        appendHexText(m_line, value);
+        m_line += '}';
+      } else {
+        m_line += "{\\b ";
+        appendHexText(m_line, value);
+        m_line += "} ";
+      }
+    });
+    step([&] { Advance(m_position, 4); });
+    if (m_token == kExtension) step([&] { Advance(m_result.extensionCalls, 1); });
+  }
+
+  ListingState& m_state;
+  ListingHost& m_host;
+  MorvaneImports& m_lib;
+  const std::uint8_t* m_bytes;
+  LoadResult m_result;
+  std::int32_t m_position = 0;
+  std::int32_t m_token = 0;
+  std::string m_line;
+  bool m_lineOpen = false;
+};
+
+}  // namespace
+
+LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
+                        MorvaneImports& imports) {
+  const std::string folder = programFolder();
+  if (!folder.empty()) setCurrentDirectory(folder);
+
+  if (fileSize(path) > kMaxAmosFileSize) {
+    host.showMessage("File too big protection error", MessageButtons::Ok);
+    LoadResult result;
+    result.outcome = LoadResult::Outcome::TooBig;
+    return result;
+  }
+
+  host.setWindowTitle(host.programTitle() + " - " + fileNamePart(path));
+
+  // The size is read again with the file: it is the file as read that counts.
+  const std::int64_t size = fileSize(path);
+  if (size > kMaxAmosFileSize) {
+    throw RuntimeError(kErrPathAccess, "Path/File access error: " + path + " grew while it was opened");
+  }
+  std::vector<std::uint8_t> image = readFileImage(path, size);
+  state.FileBytes = std::move(image);
+  state.FileLength = static_cast<std::int32_t>(size);
+
+  return Decoder(state, host, imports).run();
+}
+
+}  // namespace zarvex

@@ -1,0 +1,68 @@
+// LoadAmosFile: reads a tokenised AMOS program and builds its listing.
+//
+// File layout as read here (all numbers big-endian):
+//   header text up to a zero byte (n bytes), then at RoundUpEven(n + 1) a
+//   16-bit code length L, then L bytes of program lines. A file that starts
+//   with the signature "AMOS Basic " or "AMOS Pro" (16 bytes of text) has a
+//   32-bit code length at offset 16 and its lines from offset 20 instead.
+//   A line: size in 2-byte units (1 byte), indentation + 1 (1 byte), tokens.
+//   A token: a 16-bit code and a payload whose layout depends on the code.
+//
+// The listing document is RTF: a header with the colour table, one paragraph
+// ("\par" CR LF) per program line, and a closing "}".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "listing_host.h"
+#include "listing_state.h"
+#include "morvane_imports.h"
+
+namespace zarvex {
+
+// Files above this size are refused.
+inline constexpr std::int64_t kMaxAmosFileSize = 1048576;
+
+struct LoadResult {
+  enum class Outcome {
+    Loaded,      // decoded to the end of the program lines
+    TooBig,      // refused by the size check; nothing changed
+    Cancelled,   // the user chose Cancel on an error; the listing is cut short
+    EndedEarly,  // the program runs past the end of the file; listed up to there
+  };
+  Outcome outcome = Outcome::Loaded;
+  std::int32_t extensionCalls = 0;
+  std::int32_t undefinedCalls = 0;
+  std::int64_t earlyEndOffset = -1;  // where the file ended early, for EndedEarly
+};
+
+// n + 1 when n is odd, else n. n must be below INT32_MAX.
+std::int32_t RoundUpEven(std::int32_t n);
+
+// Adds `count` to `position` in place.
+void Advance(std::int32_t& position, std::int32_t count);
+
+// Empties the view and restarts the document with its header.
+void BeginListing(ListingHost& host, ListingState& state);
+
+// Shows the document in the view, as plain text when Highlight is unticked.
+void PresentListing(ListingHost& host, const ListingState& state);
+
+// Replaces the view's content with its own characters, unformatted.
+void ShowPlainText(ListingHost& host);
+
+// Loads the program at `path` into `state` and shows its listing through
+// `host`. Failures before the file is in memory (no such file, unreadable,
+// the program's folder cannot become current) are thrown as RuntimeError and
+// change nothing but, once the size check has passed, the window title. From
+// then on every error is put to the user with OK (go on with the next step)
+// and Cancel (stop, show the listing as far as it was built). Never reads
+// outside the file image.
+LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
+                        MorvaneImports& imports = MorvaneImports::program());
+
+// The file name part of a path: what follows its last "/" or "\".
+std::string fileNamePart(const std::string& path);
+
+}  // namespace zarvex

@@ -1,0 +1,20 @@
+// The state a load leaves in the main window: the file image and the listing
+// document. Each load replaces it; it lives until the program ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zarvex {
+
+struct ListingState {
+  // The file image: index i holds file byte i, and index FileLength holds an
+  // extra zero byte that bounds the header text.
+  std::vector<std::uint8_t> FileBytes;
+  std::int32_t FileLength = 0;
+  // The listing document in its highlighted (RTF) form, one byte a character.
+  std::string RtfDocument;
+};
+
+}  // namespace zarvex

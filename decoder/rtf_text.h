@@ -1,0 +1,25 @@
+// Pieces of the listing document: its header, and the escaping of text that
+// comes from the source file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zarvex {
+
+// The document header: \rtf without a version, then the colour table
+// (1 red numbers, 2 dark green undecodable tokens, 3 blue strings, 4 magenta,
+// 5 yellow, 6 cyan, 7 grey comments; 0 is the view's default colour).
+inline constexpr std::string_view kRtfHeader =
+    "{\\rtf{\\colortbl;\\red255\\green0\\blue0;\\red0\\green127\\blue0;\\red0\\green0\\blue255;"
+    "\\red255\\green0\\blue255;\\red255\\green255\\blue0;\\red0\\green255\\blue255;"
+    "\\red127\\green127\\blue127;}";
+
+// The text with a backslash in front of each backslash, "{" and "}"; every
+// other character unchanged.
+std::string EscapeRtfText(std::string_view text);
+
+// The same escaping, appended to `out`.
+void appendEscapedRtfText(std::string& out, std::string_view text);
+
+}  // namespace zarvex
