@@ -376,6 +376,14 @@ LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHos
   state.FileBytes = std::move(image);
   state.FileLength = static_cast<std::int32_t>(size);
 
+  return DecodeFileImage(state, host, imports);
+}
+
+LoadResult DecodeFileImage(ListingState& state, ListingHost& host, MorvaneImports& imports) {
+  if (state.FileLength < 0 || state.FileBytes.size() != static_cast<std::size_t>(state.FileLength) + 1 ||
+      state.FileBytes.back() != 0) {
+    throw RuntimeError(kErrPathAccess, "The file image is not laid out as a load leaves it");
+  }
   return Decoder(state, host, imports).run();
 }
 

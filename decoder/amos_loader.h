@@ -62,6 +62,12 @@ void ShowPlainText(ListingHost& host);
 LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
                         MorvaneImports& imports = MorvaneImports::program());
 
+// Steps from the file in memory onwards: decodes state.FileBytes, which must
+// hold FileLength bytes and one more zero byte, into the listing. Used by
+// LoadAmosFile, and by callers that have the image already (fuzzing, tests).
+LoadResult DecodeFileImage(ListingState& state, ListingHost& host,
+                           MorvaneImports& imports = MorvaneImports::program());
+
 // The file name part of a path: what follows its last "/" or "\".
 std::string fileNamePart(const std::string& path);
 

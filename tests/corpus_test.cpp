@@ -1,0 +1,90 @@
+// Every real program of the shared corpus against its independently made
+// listing: the document byte for byte, the plain text, and the counts.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "amos_loader.h"
+#include "corpus.h"
+#include "recording_host.h"
+
+namespace zarvex {
+namespace {
+
+using testing::corpusFolder;
+using testing::readBytes;
+
+std::string latin1ToUtf8(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x80) {
+      out.push_back(c);
+    } else {
+      out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string runCommand(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "<popen failed>";
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  pclose(pipe);
+  return output;
+}
+
+class CorpusTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  std::filesystem::path program() const { return corpusFolder() / GetParam(); }
+  std::filesystem::path expected(const std::string& suffix) const {
+    return corpusFolder() / "expected" / (GetParam() + suffix);
+  }
+};
+
+TEST_P(CorpusTest, ListingMatchesExpectedDocumentTextAndCounts) {
+  ListingState state;
+  testing::RecordingHost host;
+  const auto result = LoadAmosFile(program().string(), state, host);
+  EXPECT_EQ(result.outcome, LoadResult::Outcome::Loaded);
+  EXPECT_TRUE(state.RtfDocument == readBytes(expected(".rtf"))) << "document differs";
+
+  int extensions = -1, undefined = -1;
+  std::istringstream(readBytes(expected(".counts"))) >> extensions >> undefined;
+  EXPECT_EQ(result.extensionCalls, extensions);
+  EXPECT_EQ(result.undefinedCalls, undefined);
+
+  const std::string text = readBytes(expected(".txt"));
+  EXPECT_TRUE(latin1ToUtf8(host.view().plainText()) == text) << "view's plain text differs";
+
+  host.highlight = false;
+  LoadAmosFile(program().string(), state, host);
+  EXPECT_TRUE(latin1ToUtf8(host.view().plainText()) == text) << "plain mode differs";
+}
+
+TEST_P(CorpusTest, CommandLineToolPrintsTheExpectedListing) {
+  const std::string quoted = "'" + program().string() + "'";
+  EXPECT_TRUE(runCommand(std::string(ZARVEX_LIST_PATH) + " --text " + quoted) == readBytes(expected(".txt")));
+  EXPECT_TRUE(runCommand(std::string(ZARVEX_LIST_PATH) + " --rtf " + quoted) == readBytes(expected(".rtf")));
+}
+
+std::string testName(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name;
+  for (char c : info.param) name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, CorpusTest, ::testing::ValuesIn(testing::corpusPrograms()), testName);
+
+TEST(Corpus, HoldsTheRealPrograms) {
+  EXPECT_EQ(testing::corpusPrograms().size(), 129u) << "corpus folder: " << corpusFolder();
+}
+
+}  // namespace
+}  // namespace zarvex

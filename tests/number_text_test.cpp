@@ -1,0 +1,55 @@
+// Number texts of the listing and of messages.
+#include "number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace zarvex {
+namespace {
+
+std::string floatText(float value) {
+  std::string out;
+  appendFloatText(out, value);
+  return out;
+}
+
+TEST(NumberText, FloatTextsFollowSevenDigitGeneralFormThenListingRules) {
+  const std::pair<float, const char*> rows[] = {
+      {1.0f, "1.0"},           {0.5f, "0.5"},           {2.25f, "2.25"},      {-3.0f, "-3.0"},
+      {-0.5f, "-.5"},          {1e20f, "1E+20.0"},      {0.1f, "0.1"},        {1234567.0f, "1234567.0"},
+      {12345678.0f, "1.234568E+07"}, {0.0001f, "0.0001"}, {0.00001f, "1E-05.0"}, {0.0f, "0.0"},
+      {3.1415927f, "3.141593"}, {-1.5e-7f, "-1.5E-07"}, {100.0f, "100.0"},     {9999999.0f, "9999999.0"},
+      {-0.25f, "-.25"},         {5.421011e-20f, "5.421011E-20"},
+  };
+  for (const auto& [value, text] : rows) EXPECT_EQ(floatText(value), text) << value;
+}
+
+TEST(NumberText, FloatTextIgnoresTheLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous != nullptr ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no locale with a decimal comma on this machine";
+  }
+  EXPECT_EQ(floatText(2.25f), "2.25");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(NumberText, HexAndDecimalTexts) {
+  const std::pair<std::int32_t, const char*> hex[] = {{0, "0"}, {-1, "FFFFFFFF"}, {0x1000012, "1000012"},
+                                                      {0xABCDEF, "ABCDEF"}, {INT32_MIN, "80000000"}};
+  for (const auto& [value, text] : hex) {
+    std::string out;
+    appendHexText(out, value);
+    EXPECT_EQ(out, text);
+  }
+  std::string out;
+  appendDecimalText(out, -2147483647 - 1);
+  EXPECT_EQ(out, "-2147483648");
+  EXPECT_EQ(messageNumber(4660), " 4660");
+  EXPECT_EQ(messageNumber(0), " 0");
+  EXPECT_EQ(messageNumber(-7), "-7");
+}
+
+}  // namespace
+}  // namespace zarvex

@@ -1,0 +1,34 @@
+// The shared corpus of real AMOS programs and their expected listings, read
+// in place from the folder the build names.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace zarvex::testing {
+
+inline std::filesystem::path corpusFolder() { return ZARVEX_CORPUS_DIR; }
+
+// Every program in the corpus, as paths relative to its folder, sorted.
+inline std::vector<std::string> corpusPrograms() {
+  std::vector<std::string> programs;
+  std::error_code ec;
+  for (std::filesystem::recursive_directory_iterator it(corpusFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+    const auto relative = std::filesystem::relative(it->path(), corpusFolder()).generic_string();
+    if (it->is_regular_file() && it->path().extension() == ".AMOS" && !relative.starts_with("expected/")) {
+      programs.push_back(relative);
+    }
+  }
+  std::sort(programs.begin(), programs.end());
+  return programs;
+}
+
+inline std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace zarvex::testing
