@@ -1,0 +1,92 @@
+// Decoding speed: the 1 MiB benchmark program from file image to finished
+// listing document, and the RTF reading the views do with it.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "amos_loader.h"
+#include "memory_listing_view.h"
+#include "rtf_reader.h"
+
+namespace {
+
+using namespace zarvex;
+
+// A host whose view keeps nothing: only the decoding is measured.
+class NullView : public ListingView {
+ public:
+  void setTextRtf(const std::string&) override {}
+  std::string plainText() const override { return {}; }
+  void setPlainText(const std::string&) override {}
+  std::int32_t selectionStart() const override { return 0; }
+  void setSelectionStart(std::int32_t) override {}
+  std::int32_t selectionLength() const override { return 0; }
+  void setSelectionLength(std::int32_t) override {}
+};
+
+class NullHost : public ListingHost {
+ public:
+  std::string programTitle() const override { return "Zarvex"; }
+  void setWindowTitle(const std::string&) override {}
+  bool highlightTicked() const override { return true; }
+  void setHighlightTicked(bool) override {}
+  ListingView& view() override { return m_view; }
+  MessageAnswer showMessage(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
+
+ private:
+  NullView m_view;
+};
+
+std::string benchInputPath() {
+  const char* path = std::getenv("ZARVEX_BENCH_INPUT");
+  return path != nullptr ? path : "bench.AMOS";
+}
+
+std::vector<std::uint8_t> readInput() {
+  std::ifstream in(benchInputPath(), std::ios::binary);
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.empty()) {
+    std::cerr << "cannot read the benchmark input " << benchInputPath() << " (set ZARVEX_BENCH_INPUT)\n";
+    std::exit(1);
+  }
+  return bytes;
+}
+
+void BM_DecodeFileImage(benchmark::State& s) {
+  const auto bytes = readInput();
+  NullHost host;
+  ListingState state;
+  for (auto _ : s) {
+    state.FileBytes = bytes;
+    state.FileBytes.push_back(0);
+    state.FileLength = static_cast<std::int32_t>(bytes.size());
+    DecodeFileImage(state, host);
+    benchmark::DoNotOptimize(state.RtfDocument.data());
+  }
+  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
+  s.counters["document_bytes"] = static_cast<double>(state.RtfDocument.size());
+}
+BENCHMARK(BM_DecodeFileImage)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_ReadListingRtf(benchmark::State& s) {
+  const auto bytes = readInput();
+  NullHost host;
+  ListingState state;
+  state.FileBytes = bytes;
+  state.FileBytes.push_back(0);
+  state.FileLength = static_cast<std::int32_t>(bytes.size());
+  DecodeFileImage(state, host);
+  for (auto _ : s) {
+    auto text = readRtf(state.RtfDocument);
+    benchmark::DoNotOptimize(text.text.data());
+  }
+  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(state.RtfDocument.size()));
+}
+BENCHMARK(BM_ReadListingRtf)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,23 @@
+#include "highlight_switch.h"
+
+#include "amos_loader.h"
+
+namespace zarvex {
+
+void SwitchHighlight(ListingHost& host, const std::string& rtfDocument) {
+  ListingView& view = host.view();
+  const std::int32_t start = view.selectionStart();
+  const std::int32_t length = view.selectionLength();
+  if (host.highlightTicked()) {
+    ShowPlainText(host);
+    host.setHighlightTicked(false);
+  } else {
+    view.setTextRtf(std::string());
+    view.setTextRtf(rtfDocument);
+    host.setHighlightTicked(true);
+  }
+  view.setSelectionStart(start);
+  view.setSelectionLength(length);
+}
+
+}  // namespace zarvex

@@ -1,0 +1,323 @@
+// The main window on Qt's offscreen platform: menus, layout, command line,
+// Open and Import, load failures, and real programs shown in the pane.
+#include "frm_zarvex.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <filesystem>
+
+#include "amos_program_builder.h"
+#include "corpus.h"
+#include "rich_text_view.h"
+#include "rtf_text.h"
+#include "temp_folder.h"
+#include "window_fakes.h"
+
+namespace zarvex {
+namespace {
+
+using testing::TestWindow;
+using testing::TokenLine;
+
+QRect geometryOf(const QWidget* w) { return w->geometry(); }
+
+class FrmZarvexTest : public ::testing::Test {
+ protected:
+  void SetUp() override { m_startFolder = std::filesystem::current_path(); }
+  void TearDown() override { std::filesystem::current_path(m_startFolder); }
+
+  // A small program; returns its path.
+  std::string writeProgram(const std::string& name) {
+    const std::string path = folder.file(name);
+    testing::writeFile(path, testing::programFile("T", {TokenLine().token(0x0476).string("Hi").decimal(7)}));
+    return path;
+  }
+
+  testing::TempFolder folder;
+
+ private:
+  std::filesystem::path m_startFolder;
+};
+
+TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
+  TestWindow t;
+  frmZarvex& w = *t.window;
+  struct Item {
+    QAction* action;
+    const char* caption;
+    bool enabled;
+  };
+  const QList<QAction*> top = w.menuBar()->actions();
+  ASSERT_EQ(top.size(), 2);
+  EXPECT_EQ(top[0]->text(), "&File");
+  EXPECT_EQ(top[1]->text(), "&Options");
+  const QList<QAction*> file = w.mnuFile->actions();
+  ASSERT_EQ(file.size(), 7);
+  const std::vector<Item> fileItems = {
+      {w.mnuOpen, "&Open...", true},          {w.mnuSaveAs, "Save &As...", false},
+      {w.mnuSep1, "-", true},                 {w.mnuImport->menuAction(), "&Import", true},
+      {w.mnuExport->menuAction(), "&Export", false}, {w.mnuSep2, "-", true},
+      {w.mnuExit, "E&xit", true}};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(file[i], fileItems[i].action) << i;
+    EXPECT_EQ(file[i]->text(), fileItems[i].caption) << i;
+    EXPECT_EQ(file[i]->isEnabled(), fileItems[i].enabled) << fileItems[i].caption;
+    EXPECT_TRUE(file[i]->isVisible());
+  }
+  EXPECT_TRUE(w.mnuSep1->isSeparator());
+  EXPECT_TRUE(w.mnuSep2->isSeparator());
+  ASSERT_EQ(w.mnuImport->actions().size(), 2);
+  EXPECT_EQ(w.mnuImport->actions()[0]->text(), "&AMOS File...");
+  EXPECT_TRUE(w.mnuImportAmos->isEnabled());
+  EXPECT_EQ(w.mnuImport->actions()[1]->text(), "A&BK File...");
+  EXPECT_FALSE(w.mnuImportAbk->isEnabled());
+  ASSERT_EQ(w.mnuExport->actions().size(), 2);
+  EXPECT_EQ(w.mnuExportTxt->text(), "&TXT File...");
+  EXPECT_EQ(w.mnuExportRtf->text(), "&RTF File...");
+  EXPECT_FALSE(w.mnuExportTxt->isEnabled());
+  EXPECT_FALSE(w.mnuExportRtf->isEnabled());
+  ASSERT_EQ(w.mnuOptions->actions().size(), 1);
+  EXPECT_EQ(w.mnuOptionHighlight->text(), "&Highlight");
+  EXPECT_TRUE(w.mnuOptionHighlight->isCheckable());
+  EXPECT_TRUE(w.mnuOptionHighlight->isChecked());
+
+  // Ctrl+O on Open, and no shortcut anywhere else.
+  for (QAction* action : w.findChildren<QAction*>()) {
+    if (action == w.mnuOpen) {
+      EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    } else {
+      EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    }
+  }
+}
+
+TEST_F(FrmZarvexTest, ControlsStartAtTheirDesignPlacesAndStates) {
+  TestWindow t;
+  frmZarvex& w = *t.window;
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 568, 416));
+  EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 420, 476, 56));
+  EXPECT_EQ(geometryOf(w.cmdViewBank), QRect(484, 420, 80, 23));
+  EXPECT_EQ(geometryOf(w.cmdSaveBank), QRect(484, 444, 80, 24));
+  EXPECT_EQ(w.cmdViewBank->text(), "View Bank");
+  EXPECT_EQ(w.cmdSaveBank->text(), "Save Bank...");
+  EXPECT_FALSE(w.lstBanks->isEnabled());
+  EXPECT_FALSE(w.cmdViewBank->isEnabled());
+  EXPECT_FALSE(w.cmdSaveBank->isEnabled());
+  EXPECT_EQ(w.lstBanks->count(), 0);
+  EXPECT_TRUE(w.txtOutput->isReadOnly());
+  EXPECT_EQ(w.txtOutput->font().family(), "Courier New");
+  EXPECT_DOUBLE_EQ(w.txtOutput->font().pointSizeF(), 8.25);
+  const std::initializer_list<QWidget*> controls = {w.txtOutput, w.lstBanks, w.cmdViewBank, w.cmdSaveBank};
+  EXPECT_EQ(testing::nextInTabOrder(w.txtOutput, controls), w.lstBanks);
+  EXPECT_EQ(testing::nextInTabOrder(w.lstBanks, controls), w.cmdViewBank);
+  EXPECT_EQ(testing::nextInTabOrder(w.cmdViewBank, controls), w.cmdSaveBank);
+  EXPECT_EQ(w.windowTitle(), "Zarvex v0.38");
+}
+
+TEST_F(FrmZarvexTest, LayoutRuleFollowsTheClientAreaAboveItsThresholds) {
+  TestWindow t;
+  frmZarvex& w = *t.window;
+  w.show();
+  QWidget* client = w.client();
+  client->resize(568, 480);
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 568, 412));
+  EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 420, 477, 56));
+  EXPECT_EQ(geometryOf(w.cmdViewBank), QRect(485, 420, 80, 23));
+  EXPECT_EQ(geometryOf(w.cmdSaveBank), QRect(485, 444, 80, 24));
+
+  client->resize(110, 128);
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 110, 60));
+  EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 68, 19, 56));
+  EXPECT_EQ(geometryOf(w.cmdViewBank), QRect(27, 68, 80, 23));
+  EXPECT_EQ(geometryOf(w.cmdSaveBank), QRect(27, 92, 80, 24));
+
+  client->resize(109, 127);  // both below their thresholds: nothing moves
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 110, 60));
+  EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 68, 19, 56));
+  EXPECT_EQ(geometryOf(w.cmdSaveBank), QRect(27, 92, 80, 24));
+
+  client->resize(300, 127);  // only the width rule applies
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 300, 60));
+  EXPECT_EQ(geometryOf(w.cmdViewBank), QRect(217, 68, 80, 23));
+
+  client->resize(0, 0);  // minimised
+  EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 300, 60));
+  EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 68, 209, 56));
+}
+
+struct CommandLineCase {
+  const char* what;
+  std::string commandLine;  // "@" stands for the temporary folder
+  std::string loaded;       // file name expected in the title, "" for no load
+};
+
+TEST_F(FrmZarvexTest, CommandLineNamesOneFileWithOptionalQuotes) {
+  for (const char* name : {"demo.AMOS", "my prog.AMOS", " demo.AMOS "}) writeProgram(name);
+  const std::string at = folder.path().string() + "/";
+  const std::vector<CommandLineCase> cases = {
+      {"empty", "", ""},
+      {"blanks only", "   ", ""},
+      {"plain path", at + "demo.AMOS", "demo.AMOS"},
+      {"quoted path with blanks", "  \"" + at + "my prog.AMOS\"  ", "my prog.AMOS"},
+      {"two quotes", "\"\"", ""},
+      {"one quote", " \" ", ""},
+      {"unterminated quote loses its last character", "\"" + at + "demo.AMOSX", "demo.AMOS"},
+      {"blanks inside quotes stay", "\" demo.AMOS \"", " demo.AMOS "},
+      {"relative path", "demo.AMOS", "demo.AMOS"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::current_path(folder.path());  // where the program was "started"
+    TestWindow t(QString::fromStdString(c.commandLine));
+    const QString expectedTitle =
+        c.loaded.empty() ? QString("Zarvex v0.38") : QString::fromStdString("Zarvex - " + c.loaded);
+    EXPECT_EQ(t.window->windowTitle(), expectedTitle) << c.what;
+    EXPECT_TRUE(t.messages->shown.empty()) << c.what << ": " << t.messages->shown.front().text.toStdString();
+    EXPECT_EQ(t.window->txtOutput->plainText(), c.loaded.empty() ? "" : "Print \"Hi\"7\n") << c.what;
+  }
+}
+
+TEST_F(FrmZarvexTest, CommandLineLoadFailureIsReportedThenWindowStaysEmpty) {
+  TestWindow t(QString::fromStdString(folder.file("absent.AMOS")));
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  const auto& shown = t.messages->shown[0];
+  EXPECT_TRUE(shown.text.startsWith("Error loading file:\r\nFile not found: ")) << shown.text.toStdString();
+  EXPECT_EQ(shown.icon, MessageIcon::Exclamation);
+  EXPECT_EQ(shown.buttons, MessageButtons::Ok);
+  EXPECT_EQ(shown.caption, "Zarvex");
+  EXPECT_EQ(t.window->txtOutput->plainText(), "");
+  EXPECT_TRUE(t.window->RtfDocument().empty());
+}
+
+TEST_F(FrmZarvexTest, OpenThenCancelChangesNothing) {
+  TestWindow t(QString::fromStdString(writeProgram("demo.AMOS")));
+  const std::string document = t.window->RtfDocument();
+  const QString title = t.window->windowTitle();
+  t.window->mnuOpen->trigger();
+  EXPECT_EQ(t.dialog->opened, 1);
+  EXPECT_TRUE(t.messages->shown.empty());
+  EXPECT_EQ(t.window->RtfDocument(), document);
+  EXPECT_EQ(t.window->windowTitle(), title);
+  EXPECT_EQ(t.window->txtOutput->plainText(), "Print \"Hi\"7\n");
+}
+
+TEST_F(FrmZarvexTest, OpenAndImportLoadTheSameWayThroughOneDialog) {
+  const std::string path = writeProgram("demo.AMOS");
+  TestWindow open, import;
+  open.dialog->paths = {QString::fromStdString(path)};
+  import.dialog->paths = {QString::fromStdString(path)};
+  open.window->mnuOpen->trigger();
+  import.window->mnuImportAmos->trigger();
+  EXPECT_EQ(open.window->RtfDocument(), import.window->RtfDocument());
+  EXPECT_EQ(open.window->windowTitle(), "Zarvex - demo.AMOS");
+  EXPECT_EQ(import.window->windowTitle(), "Zarvex - demo.AMOS");
+  EXPECT_EQ(open.window->FileLength(), import.window->FileLength());
+  EXPECT_EQ(&open.window->dlgCommon, open.dialog.get());
+  EXPECT_EQ(open.window->dlgCommon.filter(), "AMOS Source Files (*.AMOS) | *.amos");
+}
+
+TEST_F(FrmZarvexTest, DialogFilterMatchesAmosFilesRegardlessOfCase) {
+  TestWindow t;
+  const CommonDialog& dialog = t.window->dlgCommon;
+  EXPECT_EQ(dialog.pattern(), "*.amos");
+  EXPECT_EQ(dialog.qtNameFilter(), "AMOS Source Files (*.AMOS)");
+  EXPECT_TRUE(dialog.matches("GAME.AMOS"));
+  EXPECT_TRUE(dialog.matches("game.amos"));
+  EXPECT_TRUE(dialog.matches("Game.Amos"));
+  EXPECT_FALSE(dialog.matches("game.amos.txt"));
+  EXPECT_FALSE(dialog.matches("game.abk"));
+}
+
+TEST_F(FrmZarvexTest, OpenFailuresAreReportedWithTheDescription) {
+  TestWindow t;
+  t.dialog->paths = {QString::fromStdString(folder.file("absent.AMOS"))};
+  t.window->mnuOpen_Click();
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  EXPECT_TRUE(t.messages->shown[0].text.startsWith("Error loading file:\r\nFile not found: "));
+  EXPECT_EQ(t.messages->shown[0].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(FrmZarvexTest, FileOverTheLimitLeavesTitlePaneAndDocument) {
+  const std::string path = writeProgram("demo.AMOS");
+  TestWindow t(QString::fromStdString(path));
+  const std::string document = t.window->RtfDocument();
+  const auto bytes = t.window->FileBytes();
+  testing::Bytes big(1048577, 0);
+  testing::writeFile(folder.file("big.AMOS"), big);
+  t.dialog->paths = {QString::fromStdString(folder.file("big.AMOS"))};
+  t.window->mnuOpen_Click();
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  EXPECT_EQ(t.messages->shown[0].text, "File too big protection error");
+  EXPECT_EQ(t.messages->shown[0].icon, MessageIcon::None);
+  EXPECT_EQ(t.window->windowTitle(), "Zarvex - demo.AMOS");
+  EXPECT_EQ(t.window->RtfDocument(), document);
+  EXPECT_EQ(t.window->FileBytes(), bytes);
+  EXPECT_EQ(t.window->txtOutput->plainText(), "Print \"Hi\"7\n");
+}
+
+TEST_F(FrmZarvexTest, DecoderMessagesUseTheProgramTitleAndNoIcon) {
+  const std::string path = folder.file("ext.AMOS");
+  testing::writeFile(path, testing::programFile("T", {TokenLine().integer(0x004E, 1).token(0x1234)}));
+  TestWindow t(QString::fromStdString(path));
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  EXPECT_EQ(t.messages->shown[0].caption, "Zarvex");
+  EXPECT_EQ(t.messages->shown[0].icon, MessageIcon::None);
+  EXPECT_TRUE(t.messages->shown[0].text.startsWith("Document contains:\r\n 1 Extension calls\r\n 1 Undefined calls"));
+}
+
+TEST_F(FrmZarvexTest, PaneShowsBoldAndColoursOfTheListing) {
+  const std::string path = folder.file("colours.AMOS");
+  testing::writeFile(path, testing::programFile("T", {TokenLine().token(0x0476).string("s").decimal(5).text(0x064A, "c"),
+                                                      TokenLine().token(0x1234)}));
+  TestWindow t(QString::fromStdString(path));
+  RichTextView& view = *t.window->txtOutput;
+  ASSERT_EQ(view.plainText(), "Print \"s\"5Rem c\n<!-- 4660 -->\n");
+  const auto formats = view.document()->firstBlock().layout()->formats();
+  ASSERT_EQ(formats.size(), 4);
+  EXPECT_EQ(formats[0].start, 0);
+  EXPECT_EQ(formats[0].length, 6);
+  EXPECT_EQ(formats[0].format.fontWeight(), QFont::Bold);
+  EXPECT_EQ(formats[1].format.foreground().color(), QColor(0, 0, 255));
+  EXPECT_EQ(formats[2].format.foreground().color(), QColor(255, 0, 0));
+  EXPECT_EQ(formats[3].format.foreground().color(), QColor(127, 127, 127));
+  const auto undefined = view.document()->findBlockByNumber(1).layout()->formats();
+  ASSERT_EQ(undefined.size(), 1);
+  EXPECT_EQ(undefined[0].format.foreground().color(), QColor(0, 127, 0));
+}
+
+TEST_F(FrmZarvexTest, RealProgramsShowTheirExpectedListings) {
+  for (const char* name : {"Editor_Config.AMOS", "Accessories/Disc_Manager.AMOS"}) {
+    const auto program = testing::corpusFolder() / name;
+    TestWindow t(QString::fromStdString(program.string()));
+    const auto expected = [&](const char* suffix) {
+      return testing::readBytes(testing::corpusFolder() / "expected" / (std::string(name) + suffix));
+    };
+    EXPECT_TRUE(t.window->RtfDocument() == expected(".rtf")) << name;
+    const QString plain = QString::fromLatin1(t.window->txtOutput->plainText());
+    EXPECT_TRUE(plain.toUtf8().toStdString() == expected(".txt")) << name;
+    EXPECT_EQ(t.window->windowTitle().toStdString(), "Zarvex - " + program.filename().string());
+  }
+}
+
+TEST_F(FrmZarvexTest, ClosingTheMainWindowClosesEveryBankViewer) {
+  TestWindow t;
+  t.window->show();
+  t.window->cmdViewBank_Click();
+  t.window->cmdViewBank_Click();
+  const auto viewers = t.window->findChildren<QWidget*>("frmView");
+  ASSERT_EQ(viewers.size(), 2);
+  for (QWidget* v : viewers) EXPECT_TRUE(v->isVisible());
+  t.window->mnuExit->trigger();
+  EXPECT_FALSE(t.window->isVisible());
+  for (QWidget* v : t.window->findChildren<QWidget*>("frmView")) EXPECT_FALSE(v->isVisible());
+}
+
+}  // namespace
+}  // namespace zarvex

@@ -1,0 +1,43 @@
+#include "common_dialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QRegularExpression>
+
+#include "runtime_error.h"
+
+namespace zarvex {
+
+namespace {
+QString descriptionOf(const QString& filter) { return filter.section(QLatin1Char('|'), 0, 0).trimmed(); }
+}  // namespace
+
+QString CommonDialog::pattern() const { return m_filter.section(QLatin1Char('|'), 1).trimmed(); }
+
+QString CommonDialog::qtNameFilter() const {
+  const QString description = descriptionOf(m_filter);
+  const QString bracketed = QLatin1Char('(') + pattern() + QLatin1Char(')');
+  if (description.endsWith(bracketed, Qt::CaseInsensitive)) return description;
+  return description + QLatin1Char(' ') + bracketed;
+}
+
+bool CommonDialog::matches(const QString& fileName) const {
+  const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern()),
+                              QRegularExpression::CaseInsensitiveOption);
+  return re.match(fileName).hasMatch();
+}
+
+QString QtCommonDialog::showOpen(QWidget* parent) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);  // its file list matches patterns without case
+  dialog.setNameFilter(qtNameFilter());
+  dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
+  }
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace zarvex

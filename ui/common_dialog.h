@@ -1,0 +1,45 @@
+// dlgCommon: the file-open dialog of the Open and Import commands.
+//
+// Its filter is one entry, written as "description | pattern". Patterns match
+// file names regardless of case, so "*.amos" finds the *.AMOS files real
+// programs are saved as. Cancelling is reported as run-time error 32755, not
+// as an empty name.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zarvex {
+
+class CommonDialog {
+ public:
+  virtual ~CommonDialog() = default;
+
+  // Shows the dialog and waits; returns the chosen path. Throws RuntimeError
+  // 32755 when the user cancels.
+  virtual QString showOpen(QWidget* parent) = 0;
+
+  void setFilter(const QString& filter) { m_filter = filter; }
+  const QString& filter() const { return m_filter; }
+
+  // The filter as Qt's dialogs take it: "Description (pattern)". A
+  // description that already ends with the pattern in brackets (whatever its
+  // case) is used as it stands.
+  QString qtNameFilter() const;
+  // The pattern part of the filter.
+  QString pattern() const;
+  // True when `fileName` matches the pattern, regardless of case.
+  bool matches(const QString& fileName) const;
+
+ private:
+  QString m_filter;
+};
+
+// QFileDialog.
+class QtCommonDialog : public CommonDialog {
+ public:
+  QString showOpen(QWidget* parent) override;
+};
+
+}  // namespace zarvex

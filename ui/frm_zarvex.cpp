@@ -1,0 +1,220 @@
+#include "frm_zarvex.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "frm_view.h"
+#include "highlight_switch.h"
+#include "rich_text_view.h"
+#include "runtime_error.h"
+#include "version_record.h"
+
+namespace zarvex {
+
+frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
+    : dlgCommon(*services.dialog), m_services(std::move(services)) {
+  setObjectName(QStringLiteral("frmZarvex"));
+  setWindowIcon(QIcon(QStringLiteral(":/zarvex/zarvex.png")));
+  dlgCommon.setFilter(QStringLiteral("AMOS Source Files (*.AMOS) | *.amos"));
+  createMenus();
+  createControls();
+  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  Form_Load(commandLine);
+}
+
+frmZarvex::~frmZarvex() = default;
+
+void frmZarvex::createMenus() {
+  const auto item = [this](QMenu* menu, const QString& caption, const char* name) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+  };
+  const auto separator = [](QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    action->setText(QStringLiteral("-"));
+    return action;
+  };
+
+  mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuOpen = item(mnuFile, QStringLiteral("&Open..."), "mnuOpen");
+  mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  mnuSaveAs = item(mnuFile, QStringLiteral("Save &As..."), "mnuSaveAs");
+  mnuSaveAs->setEnabled(false);
+  mnuSep1 = separator(mnuFile, "mnuSep1");
+  mnuImport = mnuFile->addMenu(QStringLiteral("&Import"));
+  mnuImport->setObjectName(QStringLiteral("mnuImport"));
+  mnuImportAmos = item(mnuImport, QStringLiteral("&AMOS File..."), "mnuImportAmos");
+  mnuImportAbk = item(mnuImport, QStringLiteral("A&BK File..."), "mnuImportAbk");
+  mnuImportAbk->setEnabled(false);
+  mnuExport = mnuFile->addMenu(QStringLiteral("&Export"));
+  mnuExport->setObjectName(QStringLiteral("mnuExport"));
+  mnuExport->menuAction()->setEnabled(false);
+  mnuExportTxt = item(mnuExport, QStringLiteral("&TXT File..."), "mnuExportTxt");
+  mnuExportTxt->setEnabled(false);
+  mnuExportRtf = item(mnuExport, QStringLiteral("&RTF File..."), "mnuExportRtf");
+  mnuExportRtf->setEnabled(false);
+  mnuSep2 = separator(mnuFile, "mnuSep2");
+  mnuExit = item(mnuFile, QStringLiteral("E&xit"), "mnuExit");
+
+  mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
+  mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+  mnuOptionHighlight = item(mnuOptions, QStringLiteral("&Highlight"), "mnuOptionHighlight");
+  mnuOptionHighlight->setCheckable(true);
+
+  connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
+  connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
+  connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+  connect(mnuOptionHighlight, &QAction::triggered, this, [this] {
+    // The handler sets the tick itself; undo Qt's own toggle first.
+    mnuOptionHighlight->setChecked(!mnuOptionHighlight->isChecked());
+    mnuOptionHighlight_Click();
+  });
+}
+
+void frmZarvex::createControls() {
+  m_client = new QWidget(this);
+  m_client->setObjectName(QStringLiteral("client"));
+  setCentralWidget(m_client);
+  m_client->installEventFilter(this);
+
+  txtOutput = new RichTextView(m_client);
+  txtOutput->setObjectName(QStringLiteral("txtOutput"));
+  txtOutput->setGeometry(0, 0, 568, 416);
+  lstBanks = new QListWidget(m_client);
+  lstBanks->setObjectName(QStringLiteral("lstBanks"));
+  lstBanks->setGeometry(4, 420, 476, 56);
+  lstBanks->setEnabled(false);
+  cmdViewBank = new QPushButton(QStringLiteral("View Bank"), m_client);
+  cmdViewBank->setObjectName(QStringLiteral("cmdViewBank"));
+  cmdViewBank->setGeometry(484, 420, 80, 23);
+  cmdViewBank->setEnabled(false);
+  cmdSaveBank = new QPushButton(QStringLiteral("Save Bank..."), m_client);
+  cmdSaveBank->setObjectName(QStringLiteral("cmdSaveBank"));
+  cmdSaveBank->setGeometry(484, 444, 80, 24);
+  cmdSaveBank->setEnabled(false);
+  setTabOrder(txtOutput, lstBanks);
+  setTabOrder(lstBanks, cmdViewBank);
+  setTabOrder(cmdViewBank, cmdSaveBank);
+  connect(cmdViewBank, &QPushButton::clicked, this, [this] { cmdViewBank_Click(); });
+}
+
+void frmZarvex::Form_Load(const QString& commandLine) {
+  mnuOptionHighlight->setChecked(true);
+  setWindowTitle(QStringLiteral("%1 v%2.%3%4")
+                     .arg(QString::fromUtf8(version::kProductName))
+                     .arg(version::kMajor)
+                     .arg(version::kMinor)
+                     .arg(version::kRevision));
+  QString path = commandLine.trimmed();
+  if (path.startsWith(QLatin1Char('"'))) {
+    // The opening quote and the last character go, whatever that is; a lone
+    // quote leaves nothing.
+    path = path.size() >= 2 ? path.mid(1, path.size() - 2) : QString();
+  }
+  if (path.isEmpty()) return;
+  // The decoder makes the program's folder current; a relative path means the
+  // folder the program was started from.
+  if (QDir::isRelativePath(path)) path = QDir::current().absoluteFilePath(path);
+  loadReportingFailure(path);
+}
+
+// W >= 110 sets widths and lefts, H >= 128 heights and tops; a smaller
+// dimension leaves its controls where they are.
+void frmZarvex::Form_Resize() {
+  const int width = m_client->width();
+  const int height = m_client->height();
+  if (width >= 110) {
+    txtOutput->setGeometry(txtOutput->x(), txtOutput->y(), width, txtOutput->height());
+    lstBanks->setGeometry(lstBanks->x(), lstBanks->y(), width - 91, lstBanks->height());
+    cmdViewBank->move(width - 83, cmdViewBank->y());
+    cmdSaveBank->move(width - 83, cmdSaveBank->y());
+  }
+  if (height >= 128) {
+    txtOutput->setGeometry(txtOutput->x(), txtOutput->y(), txtOutput->width(), height - 68);
+    lstBanks->move(lstBanks->x(), height - 60);
+    cmdViewBank->move(cmdViewBank->x(), height - 60);
+    cmdSaveBank->move(cmdSaveBank->x(), height - 36);
+  }
+}
+
+void frmZarvex::Form_Unload() {
+  for (frmView* viewer : findChildren<frmView*>(QString(), Qt::FindDirectChildrenOnly)) {
+    viewer->hide();
+    viewer->deleteLater();
+  }
+  QCoreApplication::quit();
+}
+
+void frmZarvex::mnuOpen_Click() {
+  QString path;
+  try {
+    path = dlgCommon.showOpen(this);
+  } catch (const RuntimeError& e) {
+    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
+    return;
+  }
+  loadReportingFailure(path);
+}
+
+void frmZarvex::mnuImportAmos_Click() { mnuOpen_Click(); }
+
+void frmZarvex::mnuExit_Click() { close(); }
+
+void frmZarvex::mnuOptionHighlight_Click() { SwitchHighlight(*this, m_state.RtfDocument); }
+
+void frmZarvex::cmdViewBank_Click() {
+  auto* viewer = new frmView(this);
+  viewer->setViewType(3);
+  viewer->show();
+}
+
+void frmZarvex::loadReportingFailure(const QString& path) {
+  try {
+    LoadAmosFile(path.toStdString(), m_state, *this, *m_services.imports);
+  } catch (const RuntimeError& e) {
+    reportLoadFailure(QString::fromStdString(e.description()));
+  } catch (const std::bad_alloc&) {
+    reportLoadFailure(QStringLiteral("Out of memory"));
+  }
+}
+
+void frmZarvex::reportLoadFailure(const QString& description) {
+  m_services.messages->show(this, QString::fromStdString(programTitle()),
+                            QStringLiteral("Error loading file:\r\n") + description, MessageButtons::Ok,
+                            MessageIcon::Exclamation);
+}
+
+std::string frmZarvex::programTitle() const { return version::kProductName; }
+
+void frmZarvex::setWindowTitle(const std::string& title) { QMainWindow::setWindowTitle(QString::fromStdString(title)); }
+
+bool frmZarvex::highlightTicked() const { return mnuOptionHighlight->isChecked(); }
+
+void frmZarvex::setHighlightTicked(bool ticked) { mnuOptionHighlight->setChecked(ticked); }
+
+ListingView& frmZarvex::view() { return *txtOutput; }
+
+MessageAnswer frmZarvex::showMessage(const std::string& text, MessageButtons buttons) {
+  return m_services.messages->show(this, QString::fromStdString(programTitle()), QString::fromStdString(text),
+                                   buttons, MessageIcon::None);
+}
+
+void frmZarvex::closeEvent(QCloseEvent* event) {
+  event->accept();
+  Form_Unload();
+}
+
+bool frmZarvex::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_client && event->type() == QEvent::Resize) Form_Resize();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace zarvex

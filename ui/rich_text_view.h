@@ -1,0 +1,44 @@
+// txtOutput: the read-only rich-text view that shows the listing.
+//
+// Takes the listing document as RTF (see decoder/rtf_reader.h for what is
+// understood) or, when a text does not begin with an RTF header, as plain
+// text. The characters go into the document once; bold and colours are laid
+// over each paragraph as formats of its layout, which keeps loading a listing
+// of tens of thousands of lines fast.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <string>
+
+#include "listing_host.h"
+#include "rtf_reader.h"
+
+namespace zarvex {
+
+class RichTextView : public QPlainTextEdit, public ListingView {
+ public:
+  explicit RichTextView(QWidget* parent = nullptr);
+
+  // ListingView; texts are one byte a character (ISO-8859-1).
+  void setTextRtf(const std::string& text) override;
+  std::string plainText() const override;
+  void setPlainText(const std::string& text) override;
+  std::int32_t selectionStart() const override;
+  void setSelectionStart(std::int32_t start) override;
+  std::int32_t selectionLength() const override;
+  void setSelectionLength(std::int32_t length) override;
+
+  // True when the content came from RTF (and may carry formatting).
+  bool showsRtf() const { return m_showsRtf; }
+  // The colour table of the current RTF content.
+  const std::vector<RtfColour>& colourTable() const { return m_colours; }
+
+ private:
+  void applyRuns(const std::vector<RtfRun>& runs);
+  std::int32_t characterCount() const;
+
+  bool m_showsRtf = false;
+  std::vector<RtfColour> m_colours;
+};
+
+}  // namespace zarvex
