@@ -1,0 +1,61 @@
+#include "demo_program.h"
+
+namespace zarvex::testing {
+
+namespace {
+// Keyword token codes used below.
+enum : std::uint16_t {
+  kColon = 0x0054, kComma = 0x005C, kOpenBracket = 0x0084, kCloseBracket = 0x008C, kTo = 0x0094,
+  kDo = 0x027E, kLoop = 0x0286, kExit = 0x029E, kGosub = 0x02B2, kIf = 0x02BE, kThen = 0x02C6,
+  kReturn = 0x0360, kProcedure = 0x0376, kEndProc = 0x0390, kGlobal = 0x03AA, kEnd = 0x03B6, kAdd = 0x0458,
+  kPrint = 0x0476, kScreenOpen = 0x09EA, kCls = 0x0BB8, kLowres = 0x0C90, kWaitVbl = 0x0CCA, kBar = 0x0EC8,
+  kText = 0x0F4A, kInk = 0x1044, kCursOff = 0x1446, kMouseKey = 0x1E32, kPoke = 0x21CA, kOr = 0xFF4C,
+  kEquals = 0xFFA2, kLess = 0xFFAC, kGreater = 0xFFB6, kPlus = 0xFFC0, kMinus = 0xFFCA,
+};
+constexpr std::uint8_t kFloatFlag = 1, kStringFlag = 2;
+const Bytes kNoPayload2 = {0, 0}, kNoPayload4 = {0, 0, 0, 0}, kNoPayload8(8, 0);
+}  // namespace
+
+Bytes demoProgram() {
+  std::vector<TokenLine> lines;
+  lines.push_back(TokenLine().text(kTokQuoteRem, " Zarvex demo: a bouncing ball"));
+  lines.push_back(TokenLine().text(kTokRem, "Open a low resolution screen and hide the cursor"));
+  lines.push_back(TokenLine().token(kScreenOpen).decimal(0).token(kComma).decimal(320).token(kComma).decimal(200)
+                      .token(kComma).decimal(16).token(kComma).token(kLowres));
+  lines.push_back(TokenLine().token(kCursOff).token(kColon).token(kCls).decimal(0));
+  lines.push_back(TokenLine().variable("x").token(kEquals).decimal(160).token(kColon).variable("y").token(kEquals)
+                      .decimal(100).token(kColon).variable("dx", kFloatFlag).token(kEquals).number(1.5f));
+  lines.push_back(TokenLine().variable("name", kStringFlag).token(kEquals).string("Ball {1} in C:\\demo"));
+  lines.push_back(TokenLine().token(kGlobal).variable("score"));
+  lines.push_back(TokenLine().token(kPoke).integer(kTokHex, 0xDFF180).token(kComma).integer(kTokHex, 0xFFF));
+  lines.push_back(TokenLine().token(kDo, kNoPayload2));
+  lines.push_back(TokenLine(2).token(kGosub).name(kTokLabelReference, "move_ball"));
+  lines.push_back(TokenLine(2).name(kTokProcedureCall, "draw_ball").token(kOpenBracket).variable("x").token(kComma)
+                      .variable("y").token(kCloseBracket));
+  lines.push_back(TokenLine(2).token(kIf, kNoPayload2).token(kMouseKey).token(kThen).token(kExit, kNoPayload4));
+  lines.push_back(TokenLine(2).token(kWaitVbl));
+  lines.push_back(TokenLine().token(kLoop));
+  lines.push_back(TokenLine().token(kEnd));
+  lines.push_back(TokenLine().name(kTokLabel, "move_ball"));
+  lines.push_back(TokenLine(2).variable("x").token(kEquals).variable("x").token(kPlus).variable("dx", kFloatFlag));
+  lines.push_back(TokenLine(2).token(kIf, kNoPayload2).variable("x").token(kGreater).decimal(310).token(kOr)
+                      .variable("x").token(kLess).decimal(0).token(kThen).variable("dx", kFloatFlag).token(kEquals)
+                      .token(kMinus).variable("dx", kFloatFlag).token(kColon).token(kAdd).variable("score")
+                      .token(kComma).decimal(1));
+  lines.push_back(TokenLine(2).token(kPrint).string("Speed: ").token(0x0064).number(0.25f));
+  lines.push_back(TokenLine().token(kReturn));
+  lines.push_back(TokenLine().token(kProcedure, kNoPayload8).name(kTokProcedureCall, "draw_ball")
+                      .token(kOpenBracket).variable("x").token(kComma).variable("y").token(kCloseBracket));
+  lines.push_back(TokenLine(2).token(kInk).decimal(3).token(kColon).token(kBar).variable("x").token(kComma)
+                      .variable("y").token(kTo).variable("x").token(kPlus).decimal(8).token(kComma).variable("y")
+                      .token(kPlus).decimal(8));
+  lines.push_back(TokenLine(2).token(kText).variable("x").token(kComma).variable("y").token(kMinus).decimal(4)
+                      .token(kComma).variable("name", kStringFlag));
+  lines.push_back(TokenLine(2).text(kTokQuoteRem, " an extension command, then a token no table names"));
+  lines.push_back(TokenLine(2).integer(kTokExtension, 0x0014A012).variable("score"));
+  lines.push_back(TokenLine(2).token(0x2A10));
+  lines.push_back(TokenLine().token(kEndProc));
+  return amosFile(lines);
+}
+
+}  // namespace zarvex::testing
