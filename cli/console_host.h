@@ -2,6 +2,7 @@
 // messages go to standard error and every question is answered OK.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -10,15 +11,36 @@
 
 namespace zarvex {
 
+// A view for the highlighted listing, which the tool takes from the document
+// itself: it keeps nothing, so presenting costs no copy of the document.
+class DiscardingListingView : public ListingView {
+ public:
+  void setTextRtf(const std::string&) override {}
+  std::string plainText() const override { return {}; }
+  void setPlainText(const std::string&) override {}
+  std::int32_t selectionStart() const override { return 0; }
+  void setSelectionStart(std::int32_t) override {}
+  std::int32_t selectionLength() const override { return 0; }
+  void setSelectionLength(std::int32_t) override {}
+};
+
+// `highlighted`: print the document (the view is never read) rather than the
+// view's plain text.
 class ConsoleHost : public ListingHost {
  public:
-  ConsoleHost(bool highlighted, std::ostream& messages) : m_highlighted(highlighted), m_messages(messages) {}
+  ConsoleHost(bool highlighted, std::ostream& messages) : m_highlighted(highlighted), m_messages(messages) {
+    if (highlighted) {
+      m_view = std::make_unique<DiscardingListingView>();
+    } else {
+      m_view = std::make_unique<MemoryListingView>();
+    }
+  }
 
   std::string programTitle() const override { return "zarvex-list"; }
   void setWindowTitle(const std::string&) override {}
   bool highlightTicked() const override { return m_highlighted; }
   void setHighlightTicked(bool ticked) override { m_highlighted = ticked; }
-  ListingView& view() override { return m_view; }
+  ListingView& view() override { return *m_view; }
   MessageAnswer showMessage(const std::string& text, MessageButtons buttons) override;
 
   // Prefixes messages with the file they are about.
@@ -27,7 +49,7 @@ class ConsoleHost : public ListingHost {
  private:
   bool m_highlighted;
   std::ostream& m_messages;
-  MemoryListingView m_view;
+  std::unique_ptr<ListingView> m_view;
   std::string m_file;
 };
 

@@ -97,7 +97,11 @@ int main(int argc, char** argv) {
       status = kCannotLoad;
       continue;
     }
-    writeAll(rtf ? state.RtfDocument : latin1ToUtf8(host.view().plainText()));
+    if (rtf) {
+      writeAll(state.RtfDocument);
+    } else {
+      writeAll(latin1ToUtf8(host.view().plainText()));
+    }
   }
   std::fflush(stdout);
   return status;

@@ -11,16 +11,11 @@ corpus=${ZARVEX_CORPUS_DIR:-../shared/corpus}
 "$bin/make_bench_input" "$corpus" "$input"
 ZARVEX_BENCH_INPUT="$input" "$bin/zarvex_bench" --benchmark_counters_tabular=true
 
-runs=31
-times=()
-for _ in $(seq "$runs"); do
-  start=$(date +%s%N)
-  "$bin/zarvex-list" --rtf "$input" > /dev/null 2>&1
-  end=$(date +%s%N)
-  times+=($(( (end - start) / 1000 )))
-done
-median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-echo "zarvex-list --rtf on $input: median of $runs runs ${median} us"
+# The whole process, start to exit, as a user or script would run it.
+hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json \
+  "$bin/zarvex-list --rtf $input"
+median=$(sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1)
+echo "zarvex-list --rtf on $input: median $(awk -v s="$median" 'BEGIN { printf "%.1f", s * 1000 }') ms"
 
 if [ -x "$bin/zarvex_window_bench" ]; then
   QT_QPA_PLATFORM=offscreen "$bin/zarvex_window_bench" "$input"

@@ -1,0 +1,78 @@
+// Timed harness for the window on Qt's offscreen platform: loading and
+// presenting the 1 MiB benchmark program, and switching Highlight each way.
+// Prints medians and the process's peak memory.
+//
+//   QT_QPA_PLATFORM=offscreen zarvex_window_bench bench.AMOS [runs]
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "frm_zarvex.h"
+#include "rich_text_view.h"
+#include "window_fakes.h"
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& setUp, const std::function<void()>& body) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    setUp();
+    const auto start = std::chrono::steady_clock::now();
+    body();
+    QApplication::processEvents();  // layout and paint of what was just shown
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: zarvex_window_bench FILE [runs]\n");
+    return 2;
+  }
+  const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 11;
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+
+  zarvex::testing::TestWindow t;
+  zarvex::frmZarvex& window = *t.window;
+  window.show();
+  QApplication::processEvents();
+
+  const double load = medianMs(runs, [&] { t.dialog->paths = {path}; }, [&] { window.mnuOpen_Click(); });
+  const std::size_t characters = window.txtOutput->plainText().size();
+  if (characters == 0) {
+    std::fprintf(stderr, "the benchmark program did not load: %s\n",
+                 t.messages->shown.empty() ? "no message" : qPrintable(t.messages->shown.back().text));
+    return 1;
+  }
+  window.txtOutput->setSelectionStart(static_cast<std::int32_t>(characters / 2));
+
+  // Each run switches off then on; time each direction separately.
+  std::vector<double> toPlain, toHighlighted;
+  for (int i = 0; i < runs; ++i) {
+    toPlain.push_back(medianMs(1, [] {}, [&] { window.mnuOptionHighlight_Click(); }));
+    toHighlighted.push_back(medianMs(1, [] {}, [&] { window.mnuOptionHighlight_Click(); }));
+  }
+  std::sort(toPlain.begin(), toPlain.end());
+  std::sort(toHighlighted.begin(), toHighlighted.end());
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("window: %zu characters in the pane, %d runs\n", characters, runs);
+  std::printf("window: load and present, median %.1f ms\n", load);
+  std::printf("window: Highlight off (to plain), median %.1f ms\n", toPlain[toPlain.size() / 2]);
+  std::printf("window: Highlight on (from document), median %.1f ms\n", toHighlighted[toHighlighted.size() / 2]);
+  std::printf("window: peak resident memory %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+  return 0;
+}
