@@ -41,9 +41,14 @@ class SystemLibraryLoader final : public LibraryLoader {
       reason = error != nullptr ? error : "unknown reason";
       // The search by RUNPATH belongs to the object that calls dlopen; when a
       // runtime such as a sanitizer interposes dlopen, that object is not the
-      // program, so look beside the program explicitly as well.
+      // program, so look where the program's RUNPATH points explicitly as well.
       const std::string folder = programFolder();
-      if (!folder.empty()) handle = ::dlopen((folder + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (!folder.empty()) {
+        for (const std::string& place : {folder, folder + "/../" ZARVEX_INSTALL_LIBDIR}) {
+          handle = ::dlopen((place + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+          if (handle != nullptr) break;
+        }
+      }
     }
 #endif
     if (handle != nullptr) m_handles.emplace(library, handle);

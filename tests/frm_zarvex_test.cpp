@@ -127,7 +127,7 @@ TEST_F(FrmZarvexTest, LayoutRuleFollowsTheClientAreaAboveItsThresholds) {
   frmZarvex& w = *t.window;
   w.show();
   QWidget* client = w.client();
-  client->resize(568, 480);
+  EXPECT_EQ(client->size(), QSize(568, 480)) << "the client area starts at 568 x 480";
   EXPECT_EQ(geometryOf(w.txtOutput), QRect(0, 0, 568, 412));
   EXPECT_EQ(geometryOf(w.lstBanks), QRect(4, 420, 477, 56));
   EXPECT_EQ(geometryOf(w.cmdViewBank), QRect(485, 420, 80, 23));

@@ -1,0 +1,102 @@
+// zarvex-list as a user runs it: options, output streams and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "amos_program_builder.h"
+#include "temp_folder.h"
+
+namespace zarvex {
+namespace {
+
+struct ListRun {
+  int status;
+  std::string out;
+};
+
+// Runs zarvex-list with `arguments`; standard error goes to `errFile`.
+ListRun runList(const std::string& arguments, const std::string& errFile) {
+  const std::string command = std::string(ZARVEX_LIST_PATH) + " " + arguments + " 2>" + errFile;
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class ZarvexListTest : public ::testing::Test {
+ protected:
+  std::string err() const {
+    FILE* f = std::fopen(errFile.c_str(), "rb");
+    std::string text;
+    char buffer[4096];
+    std::size_t got;
+    while (f != nullptr && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+    if (f != nullptr) std::fclose(f);
+    return text;
+  }
+  testing::TempFolder folder;
+  std::string errFile = folder.file("stderr.txt");
+};
+
+TEST_F(ZarvexListTest, PrintsPlainTextByDefaultAndTheDocumentWithRtf) {
+  const std::string path = folder.file("p.AMOS");
+  testing::writeFile(path, testing::programFile("T", {testing::TokenLine().token(0x0476).string("\xE9")}));
+  ListRun run = runList("'" + path + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Print \"\xC3\xA9\"\n") << "ISO-8859-1 becomes UTF-8";
+  run = runList("--rtf '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.ends_with("{\\b Print }{\\cf3 \"\xE9\"}\\par\r\n}"));
+  EXPECT_TRUE(err().empty());
+}
+
+TEST_F(ZarvexListTest, ExitStatusTellsWhatWentWrong) {
+  const std::string good = folder.file("good.AMOS");
+  testing::writeFile(good, testing::programFile("T", {testing::TokenLine().token(0x1234)}));
+  const std::string damaged = folder.file("damaged.AMOS");
+  testing::Bytes cut = testing::programFile("T", {testing::TokenLine().string("long text here")});
+  cut.resize(cut.size() - 4);
+  testing::writeFile(damaged, cut);
+  const std::string big = folder.file("big.AMOS");
+  testing::writeFile(big, testing::Bytes(1048577, 0));
+
+  EXPECT_EQ(runList("'" + good + "'", errFile).status, 0);
+  EXPECT_NE(err().find("Document contains:"), std::string::npos) << "the summary goes to standard error";
+  EXPECT_EQ(runList("'" + damaged + "'", errFile).status, 3);
+  EXPECT_NE(err().find("ends early"), std::string::npos);
+  EXPECT_EQ(runList("'" + folder.file("absent.AMOS") + "'", errFile).status, 1);
+  EXPECT_NE(err().find("File not found"), std::string::npos);
+  EXPECT_EQ(runList("'" + big + "'", errFile).status, 1);
+  EXPECT_NE(err().find("File too big protection error"), std::string::npos);
+  EXPECT_EQ(runList("'" + damaged + "' '" + folder.file("absent.AMOS") + "'", errFile).status, 1);
+  EXPECT_EQ(runList("", errFile).status, 2);
+  EXPECT_NE(err().find("Usage:"), std::string::npos);
+  EXPECT_EQ(runList("--bogus '" + good + "'", errFile).status, 2);
+}
+
+TEST_F(ZarvexListTest, HelpAndVersion) {
+  ListRun run = runList("--help", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.starts_with("Usage: zarvex-list"));
+  run = runList("--version", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "zarvex-list 0.3.8 (file version 0.03.0008)\n");
+}
+
+TEST_F(ZarvexListTest, RelativePathsMeanTheCallersFolder) {
+  testing::writeFile(folder.file("rel.AMOS"), testing::programFile("T", {testing::TokenLine().token(0x0286)}));
+  const std::string command = "cd '" + folder.path().string() + "' && " + ZARVEX_LIST_PATH + " rel.AMOS 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[64] = {};
+  const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, pipe);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(std::string(buffer, got), "Loop\n");
+}
+
+}  // namespace
+}  // namespace zarvex
