@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "amos_loader.h"
+#include "discarding_listing_view.h"
 #include "memory_listing_view.h"
 #include "rtf_reader.h"
 
@@ -16,17 +17,6 @@ namespace {
 using namespace zarvex;
 
 // A host whose view keeps nothing: only the decoding is measured.
-class NullView : public ListingView {
- public:
-  void setTextRtf(const std::string&) override {}
-  std::string plainText() const override { return {}; }
-  void setPlainText(const std::string&) override {}
-  std::int32_t selectionStart() const override { return 0; }
-  void setSelectionStart(std::int32_t) override {}
-  std::int32_t selectionLength() const override { return 0; }
-  void setSelectionLength(std::int32_t) override {}
-};
-
 class NullHost : public ListingHost {
  public:
   std::string programTitle() const override { return "Zarvex"; }
@@ -37,7 +27,7 @@ class NullHost : public ListingHost {
   MessageAnswer showMessage(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
 
  private:
-  NullView m_view;
+  DiscardingListingView m_view;
 };
 
 std::string benchInputPath() {

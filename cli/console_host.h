@@ -6,23 +6,11 @@
 #include <ostream>
 #include <string>
 
+#include "discarding_listing_view.h"
 #include "listing_host.h"
 #include "memory_listing_view.h"
 
 namespace zarvex {
-
-// A view for the highlighted listing, which the tool takes from the document
-// itself: it keeps nothing, so presenting costs no copy of the document.
-class DiscardingListingView : public ListingView {
- public:
-  void setTextRtf(const std::string&) override {}
-  std::string plainText() const override { return {}; }
-  void setPlainText(const std::string&) override {}
-  std::int32_t selectionStart() const override { return 0; }
-  void setSelectionStart(std::int32_t) override {}
-  std::int32_t selectionLength() const override { return 0; }
-  void setSelectionLength(std::int32_t) override {}
-};
 
 // `highlighted`: print the document (the view is never read) rather than the
 // view's plain text.

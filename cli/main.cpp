@@ -7,6 +7,7 @@
 #include "amos_loader.h"
 #include "console_host.h"
 #include "file_system.h"
+#include "latin1_text.h"
 #include "runtime_error.h"
 #include "version_record.h"
 
@@ -25,22 +26,6 @@ constexpr const char* kUsageText =
     "\n"
     "Messages go to standard error. Exit status: 0 success, 1 a file could not be\n"
     "loaded, 2 wrong usage, 3 a file was damaged (listed as far as it goes).\n";
-
-// The listing's characters are ISO-8859-1; a terminal wants UTF-8.
-std::string latin1ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    }
-  }
-  return out;
-}
 
 void writeAll(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
@@ -100,7 +85,7 @@ int main(int argc, char** argv) {
     if (rtf) {
       writeAll(state.RtfDocument);
     } else {
-      writeAll(latin1ToUtf8(host.view().plainText()));
+      writeAll(zarvex::latin1ToUtf8(host.view().plainText()));
     }
   }
   std::fflush(stdout);

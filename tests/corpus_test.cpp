@@ -7,6 +7,7 @@
 
 #include "amos_loader.h"
 #include "corpus.h"
+#include "latin1_text.h"
 #include "recording_host.h"
 
 namespace zarvex {
@@ -14,20 +15,6 @@ namespace {
 
 using testing::corpusFolder;
 using testing::readBytes;
-
-std::string latin1ToUtf8(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    }
-  }
-  return out;
-}
 
 std::string runCommand(const std::string& command) {
   std::string output;
