@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build/default/bin
 input=build/default/bench.AMOS
-corpus=${ZARVEX_CORPUS_DIR:-../shared/corpus}
+corpus=${ZARVEX_CORPUS_DIR:-$(sed -n 's/^ZARVEX_CORPUS_DIR:PATH=//p' build/default/CMakeCache.txt)}
 
 "$bin/make_bench_input" "$corpus" "$input"
 ZARVEX_BENCH_INPUT="$input" "$bin/zarvex_bench" --benchmark_counters_tabular=true

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
-corpus=${ZARVEX_CORPUS_DIR:-../shared/corpus}
+corpus=${ZARVEX_CORPUS_DIR:-$(sed -n 's/^ZARVEX_CORPUS_DIR:PATH=//p' build/fuzz/CMakeCache.txt)}
 work=build/fuzz/findings
 seeds=build/fuzz/seeds
 mkdir -p "$work" "$seeds"

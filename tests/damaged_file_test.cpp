@@ -51,6 +51,7 @@ std::string completeLines(const std::string& doc) {
 }
 
 TEST_F(DamagedFileTest, EveryTruncationListsWhatIsThereAndSaysSoOnce) {
+  SKIP_WITHOUT_CORPUS();
   for (const char* name : {"APSystem/Header_AMOS.AMOS", "Examples/Examples/H-8/Help_82.AMOS",
                            "Tutorial/Tutorials/Interface/Simple_Requester.AMOS"}) {
     const std::string whole = testing::readBytes(testing::corpusFolder() / name);
@@ -70,6 +71,7 @@ TEST_F(DamagedFileTest, EveryTruncationListsWhatIsThereAndSaysSoOnce) {
 }
 
 TEST_F(DamagedFileTest, RandomByteFlipsNeverHurt) {
+  SKIP_WITHOUT_CORPUS();
   std::mt19937 random(20261207);
   for (const char* name : {"Examples/Examples/H-4/Help_42.AMOS", "Tutorial/Tutorials/Interface/Autocentering.AMOS",
                            "Accessories/Disc_Manager.AMOS"}) {

@@ -293,6 +293,7 @@ TEST_F(FrmZarvexTest, PaneShowsBoldAndColoursOfTheListing) {
 }
 
 TEST_F(FrmZarvexTest, RealProgramsShowTheirExpectedListings) {
+  SKIP_WITHOUT_CORPUS();
   for (const char* name : {"Editor_Config.AMOS", "Accessories/Disc_Manager.AMOS"}) {
     const auto program = testing::corpusFolder() / name;
     TestWindow t(QString::fromStdString(program.string()));

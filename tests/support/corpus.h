@@ -12,6 +12,12 @@ namespace zarvex::testing {
 
 inline std::filesystem::path corpusFolder() { return ZARVEX_CORPUS_DIR; }
 
+// False on a machine without the corpus beside the project; its tests skip.
+inline bool corpusAvailable() { return std::filesystem::exists(corpusFolder() / "README.md"); }
+
+#define SKIP_WITHOUT_CORPUS() \
+  if (!::zarvex::testing::corpusAvailable()) GTEST_SKIP() << "no corpus at " << ::zarvex::testing::corpusFolder()
+
 // Every program in the corpus, as paths relative to its folder, sorted.
 inline std::vector<std::string> corpusPrograms() {
   std::vector<std::string> programs;
