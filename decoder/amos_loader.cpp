@@ -111,10 +111,12 @@ class Decoder {
         if (m_lineOpen) {
           step([&] { m_line += "\\par\r\n"; });
           step([&] { m_state.RtfDocument += m_line; });
+          m_line.clear();
         }
         m_result.outcome = LoadResult::Outcome::EndedEarly;
       }
       step([&] { m_state.RtfDocument += '}'; });
+      m_documentClosed = true;
       step([&] { m_host.view().setTextRtf(m_state.RtfDocument); });
       step([&] {
         if (!m_host.highlightTicked()) ShowPlainText(m_host);
@@ -162,8 +164,10 @@ class Decoder {
     m_host.showMessage("File Position:" + messageNumber(m_position) + " Token:" + messageNumber(m_token),
                        MessageButtons::Ok);
     try {
-      m_state.RtfDocument += m_line;
-      m_state.RtfDocument += '}';
+      if (!m_documentClosed) {
+        m_state.RtfDocument += m_line;
+        m_state.RtfDocument += '}';
+      }
       PresentListing(m_host, m_state);
     } catch (const std::exception&) {
       // The load is over either way; what could be shown is shown.
@@ -216,6 +220,7 @@ class Decoder {
       while (m_position < lineEnd) decodeToken();
       step([&] { m_line += "\\par\r\n"; });
       step([&] { m_state.RtfDocument += m_line; });
+      m_line.clear();
       m_lineOpen = false;
     }
   }
@@ -348,7 +353,8 @@ class Decoder {
   std::int32_t m_position = 0;
   std::int32_t m_token = 0;
   std::string m_line;
-  bool m_lineOpen = false;
+  bool m_lineOpen = false;        // a line is being built
+  bool m_documentClosed = false;  // the closing "}" has been written
 };
 
 }  // namespace

@@ -349,6 +349,31 @@ TEST_F(AmosLoaderTest, CancelPresentsPlainWhenHighlightIsOff) {
   EXPECT_FALSE(host.memoryView.showsRtf());
 }
 
+// A view that refuses any content but the empty text.
+class RefusingView : public MemoryListingView {
+ public:
+  void setTextRtf(const std::string& text) override {
+    if (!text.empty()) throw RuntimeError(kErrOutOfMemory, "the view refuses its content");
+    MemoryListingView::setTextRtf(text);
+  }
+};
+
+TEST_F(AmosLoaderTest, CancelWhilePresentingKeepsOneClosedDocument) {
+  struct Host : RecordingHost {
+    ListingView& view() override { return refusing; }
+    RefusingView refusing;
+  } refusingHost;
+  refusingHost.answers = {MessageAnswer::Cancel};
+  const std::string path = folder.file("program.AMOS");
+  testing::writeFile(path, testing::programFile("T", {TokenLine().token(0x0286)}));
+  const auto result = LoadAmosFile(path, state, refusingHost);
+  EXPECT_EQ(result.outcome, LoadResult::Outcome::Cancelled);
+  EXPECT_EQ(state.RtfDocument, kHeader + "{\\b Loop}\\par\r\n}");
+  ASSERT_EQ(refusingHost.messages.size(), 2u);
+  EXPECT_EQ(refusingHost.messages[0].text, "Error 7: the view refuses its content");
+  EXPECT_EQ(refusingHost.messages[1].text, "File Position: 8 Token: 646");
+}
+
 TEST_F(AmosLoaderTest, TruncatedFileIsListedUpToItsEndWithOneMessage) {
   const Bytes whole = testing::programFile(
       "T", {TokenLine().token(0x0476).string("Hello"), TokenLine().integer(0x004E, 7).variable("abc")});
