@@ -364,7 +364,8 @@ LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHos
   const std::string folder = programFolder();
   if (!folder.empty()) setCurrentDirectory(folder);
 
-  if (fileSize(path) > kMaxAmosFileSize) {
+  const std::int64_t size = fileSize(path);
+  if (size > kMaxAmosFileSize) {
     host.showMessage("File too big protection error", MessageButtons::Ok);
     LoadResult result;
     result.outcome = LoadResult::Outcome::TooBig;
@@ -373,11 +374,7 @@ LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHos
 
   host.setWindowTitle(host.programTitle() + " - " + fileNamePart(path));
 
-  // The size is read again with the file: it is the file as read that counts.
-  const std::int64_t size = fileSize(path);
-  if (size > kMaxAmosFileSize) {
-    throw RuntimeError(kErrPathAccess, "Path/File access error: " + path + " grew while it was opened");
-  }
+  // Exactly the size checked is read, whatever happens to the file meanwhile.
   std::vector<std::uint8_t> image = readFileImage(path, size);
   state.FileBytes = std::move(image);
   state.FileLength = static_cast<std::int32_t>(size);

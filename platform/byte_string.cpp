@@ -3,7 +3,7 @@
 #ifndef _WIN32
 #include <cstdlib>
 #include <cstring>
-#include <limits>
+#include <cstdint>
 
 namespace {
 constexpr std::size_t kCountSize = sizeof(std::uint32_t);
@@ -11,7 +11,10 @@ constexpr std::size_t kTerminatorSize = 2;
 }  // namespace
 
 BSTR SysAllocStringByteLen(const char* psz, std::uint32_t len) {
-  if (len > std::numeric_limits<std::size_t>::max() - kCountSize - kTerminatorSize) return nullptr;
+#if SIZE_MAX <= UINT32_MAX
+  // Where size_t is 32 bits, count + bytes + terminator can overflow it.
+  if (len > SIZE_MAX - kCountSize - kTerminatorSize) return nullptr;
+#endif
   auto* block = static_cast<char*>(std::malloc(kCountSize + len + kTerminatorSize));
   if (block == nullptr) return nullptr;
   std::memcpy(block, &len, kCountSize);
