@@ -285,12 +285,11 @@ class Decoder {
     const std::int32_t size = RoundUpEven(m_bytes[p + 2]) + 4;
     require(p, size);
     step([&] {
+      // The returned string is ours: upper-case it in place, then escape it.
       const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
-      for (char c : bytesOf(name)) {
-        c = upperLatin1(c);
-        if (c == '\\' || c == '{' || c == '}') m_line.push_back('\\');
-        m_line.push_back(c);
-      }
+      const std::uint32_t length = SysStringByteLen(name.get());
+      for (std::uint32_t i = 0; i < length; ++i) name.get()[i] = upperLatin1(name.get()[i]);
+      appendEscapedRtfText(m_line, bytesOf(name));
       if (m_token == kLabel) m_line += ':';
     });
     if (m_token == kVariable) {

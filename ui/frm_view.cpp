@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "picture_box.h"
+#include "place_control.h"
 
 namespace zarvex {
 
@@ -15,21 +16,11 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("View Bank"));
 
-  lstHex = new QListWidget(this);
-  lstHex->setObjectName(QStringLiteral("lstHex"));
-  lstHex->setGeometry(8, 32, 121, 225);
-  Label1 = new QLabel(QStringLiteral("Label1"), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(8, 8, 105, 17);
-  cmdClose = new QPushButton(QStringLiteral("Close Window"), this);
-  cmdClose->setObjectName(QStringLiteral("cmdClose"));
-  cmdClose->setGeometry(296, 264, 97, 25);
-  picPicture = new PictureBox(this);
-  picPicture->setObjectName(QStringLiteral("picPicture"));
-  picPicture->setGeometry(272, 32, 121, 225);
-  txtText = new QLineEdit(QStringLiteral("txtText"), this);
-  txtText->setObjectName(QStringLiteral("txtText"));
-  txtText->setGeometry(136, 32, 129, 225);
+  lstHex = placeControl(new QListWidget(this), "lstHex", QRect(8, 32, 121, 225));
+  Label1 = placeControl(new QLabel(QStringLiteral("Label1"), this), "Label1", QRect(8, 8, 105, 17));
+  cmdClose = placeControl(new QPushButton(QStringLiteral("Close Window"), this), "cmdClose", QRect(296, 264, 97, 25));
+  picPicture = placeControl(new PictureBox(this), "picPicture", QRect(272, 32, 121, 225));
+  txtText = placeControl(new QLineEdit(QStringLiteral("txtText"), this), "txtText", QRect(136, 32, 129, 225));
   setTabOrder(lstHex, Label1);
   setTabOrder(Label1, cmdClose);
   setTabOrder(cmdClose, picPicture);

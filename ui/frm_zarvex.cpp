@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "frm_view.h"
+#include "place_control.h"
 #include "highlight_switch.h"
 #include "rich_text_view.h"
 #include "runtime_error.h"
@@ -85,21 +86,17 @@ void frmZarvex::createControls() {
   setCentralWidget(m_client);
   m_client->installEventFilter(this);
 
-  txtOutput = new RichTextView(m_client);
-  txtOutput->setObjectName(QStringLiteral("txtOutput"));
-  txtOutput->setGeometry(0, 0, 568, 416);
-  lstBanks = new QListWidget(m_client);
-  lstBanks->setObjectName(QStringLiteral("lstBanks"));
-  lstBanks->setGeometry(4, 420, 476, 56);
-  lstBanks->setEnabled(false);
-  cmdViewBank = new QPushButton(QStringLiteral("View Bank"), m_client);
-  cmdViewBank->setObjectName(QStringLiteral("cmdViewBank"));
-  cmdViewBank->setGeometry(484, 420, 80, 23);
-  cmdViewBank->setEnabled(false);
-  cmdSaveBank = new QPushButton(QStringLiteral("Save Bank..."), m_client);
-  cmdSaveBank->setObjectName(QStringLiteral("cmdSaveBank"));
-  cmdSaveBank->setGeometry(484, 444, 80, 24);
-  cmdSaveBank->setEnabled(false);
+  txtOutput = placeControl(new RichTextView(m_client), "txtOutput", QRect(0, 0, 568, 416));
+  // The bank strip: created disabled, and nothing enables it.
+  lstBanks = placeControl(new QListWidget(m_client), "lstBanks", QRect(4, 420, 476, 56));
+  cmdViewBank = placeControl(new QPushButton(QStringLiteral("View Bank"), m_client), "cmdViewBank",
+                             QRect(484, 420, 80, 23));
+  cmdSaveBank = placeControl(new QPushButton(QStringLiteral("Save Bank..."), m_client), "cmdSaveBank",
+                             QRect(484, 444, 80, 24));
+  for (QWidget* control : {static_cast<QWidget*>(lstBanks), static_cast<QWidget*>(cmdViewBank),
+                           static_cast<QWidget*>(cmdSaveBank)}) {
+    control->setEnabled(false);
+  }
   setTabOrder(txtOutput, lstBanks);
   setTabOrder(lstBanks, cmdViewBank);
   setTabOrder(cmdViewBank, cmdSaveBank);
