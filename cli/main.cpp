@@ -8,6 +8,7 @@
 #include "console_host.h"
 #include "file_system.h"
 #include "latin1_text.h"
+#include "listing_style.h"
 #include "runtime_error.h"
 #include "version_record.h"
 
@@ -16,13 +17,18 @@ namespace {
 enum ExitStatus { kOk = 0, kCannotLoad = 1, kUsage = 2, kDamaged = 3 };
 
 constexpr const char* kUsageText =
-    "Usage: zarvex-list [--rtf | --text] FILE...\n"
+    "Usage: zarvex-list [--complete] [--text | --rtf] FILE...\n"
+    "       zarvex-list --asc FILE...\n"
     "Prints the listing of each tokenised AMOS program to standard output.\n"
     "\n"
-    "  --text     plain listing in UTF-8, one line per program line (default)\n"
-    "  --rtf      the highlighted listing document, byte for byte\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n"
+    "  --text      plain listing in UTF-8, one line per program line (default)\n"
+    "  --rtf       the highlighted listing document, byte for byte\n"
+    "  --complete  list every token as the AMOS editor writes it (the complete\n"
+    "              vocabulary) instead of the classic 207-token vocabulary\n"
+    "  --asc       the complete listing as the AMOS editor saves it as text:\n"
+    "              ISO-8859-1 bytes, a line feed after every line\n"
+    "  --help      show this help\n"
+    "  --version   show the version\n"
     "\n"
     "Messages go to standard error. Exit status: 0 success, 1 a file could not be\n"
     "loaded, 2 wrong usage, 3 a file was damaged (listed as far as it goes).\n";
@@ -32,7 +38,9 @@ void writeAll(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.siz
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool rtf = false;
+  enum class Output { Text, Rtf, Asc };
+  Output output = Output::Text;
+  zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
   bool optionsEnd = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -40,9 +48,13 @@ int main(int argc, char** argv) {
     if (!optionsEnd && arg == "--") {
       optionsEnd = true;
     } else if (!optionsEnd && arg == "--rtf") {
-      rtf = true;
+      output = Output::Rtf;
     } else if (!optionsEnd && arg == "--text") {
-      rtf = false;
+      output = Output::Text;
+    } else if (!optionsEnd && arg == "--asc") {
+      output = Output::Asc;
+    } else if (!optionsEnd && arg == "--complete") {
+      style = zarvex::ListingStyle::Complete;
     } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
       std::cout << kUsageText;
       return kOk;
@@ -64,13 +76,18 @@ int main(int argc, char** argv) {
   // Loading makes the program's folder current, so fix every path first.
   for (auto& file : files) file = zarvex::absolutePath(file);
 
+  if (output == Output::Asc) style = zarvex::ListingStyle::Complete;
+  const bool complete = style == zarvex::ListingStyle::Complete;
+
   int status = kOk;
-  zarvex::ConsoleHost host(rtf, std::cerr);
+  // The complete style gives its plain text beside the document, so the view
+  // is never read then.
+  zarvex::ConsoleHost host(output == Output::Rtf || complete, std::cerr);
   for (const auto& file : files) {
     host.setCurrentFile(file);
     zarvex::ListingState state;
     try {
-      const auto result = zarvex::LoadAmosFile(file, state, host);
+      const auto result = zarvex::LoadListing(file, state, host, style);
       using Outcome = zarvex::LoadResult::Outcome;
       if (result.outcome == Outcome::TooBig) {
         status = kCannotLoad;
@@ -82,10 +99,16 @@ int main(int argc, char** argv) {
       status = kCannotLoad;
       continue;
     }
-    if (rtf) {
-      writeAll(state.RtfDocument);
-    } else {
-      writeAll(zarvex::latin1ToUtf8(host.view().plainText()));
+    switch (output) {
+      case Output::Rtf:
+        writeAll(state.RtfDocument);
+        break;
+      case Output::Asc:
+        writeAll(state.PlainListing);
+        break;
+      case Output::Text:
+        writeAll(zarvex::latin1ToUtf8(complete ? state.PlainListing : host.view().plainText()));
+        break;
     }
   }
   std::fflush(stdout);

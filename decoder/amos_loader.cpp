@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "file_system.h"
+#include "load_messages.h"
 #include "number_text.h"
 #include "rtf_text.h"
 #include "runtime_error.h"
@@ -125,15 +126,10 @@ class Decoder {
       return cancel();
     }
     if (m_result.outcome == LoadResult::Outcome::EndedEarly) {
-      m_host.showMessage("The file ends early, at offset" + messageNumber(m_result.earlyEndOffset) +
-                             ": the listing stops there.",
-                         MessageButtons::Ok);
+      m_host.showMessage(earlyEndMessage(m_result.earlyEndOffset), MessageButtons::Ok);
     }
     if (m_result.extensionCalls > 0 || m_result.undefinedCalls > 0) {
-      m_host.showMessage("Document contains:\r\n" + messageNumber(m_result.extensionCalls) +
-                             " Extension calls\r\n" + messageNumber(m_result.undefinedCalls) +
-                             " Undefined calls" + std::string(30, ' '),
-                         MessageButtons::Ok);
+      m_host.showMessage(tokenSummaryMessage(m_result.extensionCalls, m_result.undefinedCalls), MessageButtons::Ok);
     }
     return m_result;
   }
@@ -358,14 +354,22 @@ class Decoder {
 
 }  // namespace
 
-LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
-                        MorvaneImports& imports) {
+std::int64_t CheckedFileSize(const std::string& path, ListingHost& host) {
   const std::string folder = programFolder();
   if (!folder.empty()) setCurrentDirectory(folder);
 
   const std::int64_t size = fileSize(path);
   if (size > kMaxAmosFileSize) {
     host.showMessage("File too big protection error", MessageButtons::Ok);
+    return -1;
+  }
+  return size;
+}
+
+LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
+                        MorvaneImports& imports) {
+  const std::int64_t size = CheckedFileSize(path, host);
+  if (size < 0) {
     LoadResult result;
     result.outcome = LoadResult::Outcome::TooBig;
     return result;

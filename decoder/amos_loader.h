@@ -30,11 +30,12 @@ struct LoadResult {
     TooBig,      // refused by the size check; nothing changed
     Cancelled,   // the user chose Cancel on an error; the listing is cut short
     EndedEarly,  // the program runs past the end of the file; listed up to there
+    Damaged,     // a length or distance points outside the program; listed up to there
   };
   Outcome outcome = Outcome::Loaded;
   std::int32_t extensionCalls = 0;
   std::int32_t undefinedCalls = 0;
-  std::int64_t earlyEndOffset = -1;  // where the file ended early, for EndedEarly
+  std::int64_t earlyEndOffset = -1;  // where the file ended early or is damaged
 };
 
 // n + 1 when n is odd, else n. n must be below INT32_MAX.
@@ -51,6 +52,12 @@ void PresentListing(ListingHost& host, const ListingState& state);
 
 // Replaces the view's content with its own characters, unformatted.
 void ShowPlainText(ListingHost& host);
+
+// The first steps of every load: makes the program's folder current and
+// checks the size of the file at `path`. Returns the size, or -1 after
+// telling the user "File too big protection error". Throws RuntimeError when
+// there is no such file or it is no regular file.
+std::int64_t CheckedFileSize(const std::string& path, ListingHost& host);
 
 // Loads the program at `path` into `state` and shows its listing through
 // `host`. Failures before the file is in memory (no such file, unreadable,

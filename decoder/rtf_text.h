@@ -22,4 +22,8 @@ std::string EscapeRtfText(std::string_view text);
 // The same escaping, appended to `out`.
 void appendEscapedRtfText(std::string& out, std::string_view text);
 
+// Appends `text` so that every byte reads back as itself: the same escaping,
+// and bytes below 0x20 (line breaks, tabs, zero) as \'hh.
+void appendRtfCharacters(std::string& out, std::string_view text);
+
 }  // namespace zarvex

@@ -14,6 +14,7 @@ enum ErrorNumber : std::int32_t {
   kErrLibraryLoad = 48,     // a library could not be loaded
   kErrFileNotFound = 53,
   kErrPathAccess = 75,      // a file or folder exists but cannot be used
+  kErrBadFileFormat = 321,  // the file is not of the kind asked for
   kErrEntryPoint = 453,     // a library lacks an entry
   kErrDialogCancel = 32755  // the user cancelled the file dialog
 };

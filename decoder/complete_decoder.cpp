@@ -1,0 +1,65 @@
+#include "complete_decoder.h"
+
+#include <new>
+
+#include "complete_walk.h"
+#include "load_messages.h"
+#include "number_text.h"
+#include "rtf_text.h"
+#include "runtime_error.h"
+
+namespace zarvex {
+
+namespace {
+
+std::span<const std::uint8_t> fileOf(const ListingState& state) {
+  return {state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)};
+}
+
+}  // namespace
+
+LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const std::string& fileName) {
+  if (state.FileLength < 0 || state.FileBytes.size() != static_cast<std::size_t>(state.FileLength) + 1) {
+    throw RuntimeError(kErrPathAccess, "The file image is not laid out as a load leaves it");
+  }
+  if (!startsLikeAmosProgram(fileOf(state))) throw RuntimeError(kErrBadFileFormat, notAnAmosProgramMessage(fileName));
+
+  LoadResult result;
+  host.view().setTextRtf(std::string());
+  CompleteListing listing;
+  try {
+    listing = WalkCompleteListing(fileOf(state));
+  } catch (const std::bad_alloc&) {
+    state.RtfDocument.assign(kRtfHeader);
+    state.RtfDocument += '}';
+    state.PlainListing.clear();
+    host.showMessage("Error" + messageNumber(kErrOutOfMemory) + ": Out of memory", MessageButtons::Ok);
+    result.outcome = LoadResult::Outcome::Cancelled;
+    return result;
+  }
+  state.RtfDocument = std::move(listing.rtf);
+  state.PlainListing = std::move(listing.text);
+  result.extensionCalls = listing.extensionTokens;
+  result.undefinedCalls = listing.unknownTokens;
+  result.earlyEndOffset = listing.damageOffset;
+  PresentListing(host, state);
+
+  switch (listing.damage) {
+    case CompleteListing::Damage::None:
+      break;
+    case CompleteListing::Damage::EndsEarly:
+      result.outcome = LoadResult::Outcome::EndedEarly;
+      host.showMessage(earlyEndMessage(listing.damageOffset), MessageButtons::Ok);
+      break;
+    case CompleteListing::Damage::OutsideProgram:
+      result.outcome = LoadResult::Outcome::Damaged;
+      host.showMessage(damagedProgramMessage(listing.damageOffset), MessageButtons::Ok);
+      break;
+  }
+  if (result.extensionCalls > 0 || result.undefinedCalls > 0) {
+    host.showMessage(tokenSummaryMessage(result.extensionCalls, result.undefinedCalls), MessageButtons::Ok);
+  }
+  return result;
+}
+
+}  // namespace zarvex

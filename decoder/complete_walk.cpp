@@ -1,0 +1,375 @@
+#include "complete_walk.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "complete_vocabulary.h"
+#include "editor_number_text.h"
+#include "listing_line.h"
+#include "number_text.h"
+#include "rtf_text.h"
+
+namespace zarvex {
+
+bool startsLikeAmosProgram(std::span<const std::uint8_t> file) {
+  return file.size() >= 4 && file[0] == 'A' && file[1] == 'M' && file[2] == 'O' && file[3] == 'S';
+}
+
+namespace {
+
+constexpr std::int64_t kLinesStart = 20;
+
+// Token codes whose text depends on the code, not only on the payload kind.
+enum : std::uint16_t {
+  kLabel = 0x000C,
+  kLastNameCode = 0x0019,  // unknown codes up to here carry a name
+  kBinary = 0x001E,
+  kDoubleQuoted = 0x0026,
+  kSingleQuoted = 0x002E,
+  kHex = 0x0036,
+  kDecimal = 0x003E,
+  kLastLongCode = 0x0045,  // unknown codes up to here carry 4 bytes
+  kRem = 0x064A,
+  kQuoteRem = 0x0652,
+};
+
+// Procedure flags (the 7th byte of the Procedure token's payload).
+constexpr std::uint8_t kProcedureLocked = 0x20;
+constexpr std::uint8_t kProcedureCompiled = 0x10;
+
+// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
+char upperLatin1(std::uint8_t u) {
+  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
+  return static_cast<char>(u);
+}
+
+void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 15]);
+}
+
+class Walker {
+ public:
+  explicit Walker(std::span<const std::uint8_t> file) : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())) {}
+
+  CompleteListing run() {
+    m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 4 + kRtfHeader.size() + 2);
+    m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
+    m_out.rtf.assign(kRtfHeader);
+    try {
+      walkLines();
+    } catch (const Damaged&) {
+      if (m_lineOpen) finishLine();
+    }
+    m_out.rtf += '}';
+    return std::move(m_out);
+  }
+
+ private:
+  struct Damaged {};
+
+  // The bytes [offset, offset + count) must lie within the program's lines.
+  void need(std::int64_t offset, std::int64_t count) {
+    if (offset + count <= std::min(m_linesEnd, m_size)) return;
+    const bool pastFile = offset + count > m_size;
+    m_out.damage = pastFile && m_linesEnd > m_size ? CompleteListing::Damage::EndsEarly
+                                                   : CompleteListing::Damage::OutsideProgram;
+    m_out.damageOffset = std::min(offset, m_size);
+    throw Damaged{};
+  }
+
+  std::uint32_t u16(std::int64_t at) const { return std::uint32_t{m_bytes[at]} << 8 | m_bytes[at + 1]; }
+  std::uint32_t u32(std::int64_t at) const { return u16(at) << 16 | u16(at + 2); }
+
+  void walkLines() {
+    if (m_size < kLinesStart) {
+      // Not even the header and the length of the lines are there.
+      m_out.damage = CompleteListing::Damage::EndsEarly;
+      m_out.damageOffset = m_size;
+      throw Damaged{};
+    }
+    m_linesEnd = kLinesStart + std::int64_t{u32(16)};
+    std::int64_t position = kLinesStart;
+    while (position < m_linesEnd) {
+      need(position, 2);
+      const std::uint8_t length = m_bytes[position];
+      if (length == 0) break;
+      const std::int64_t lineEnd = position + 2 * std::int64_t{length};
+      const int indentation = m_bytes[position + 1] == 0 ? 0 : m_bytes[position + 1] - 1;
+      if (m_lockedUntil > position) {
+        lockedLine(position, indentation);
+      } else if (m_lockedUntil == position) {
+        m_lockedUntil = -1;
+        endProcOfLockedProcedure(position, lineEnd, indentation);
+      } else {
+        m_lockedUntil = -1;
+        walkLine(position, lineEnd, indentation);
+        if (m_compiledBodyEnd >= 0) {
+          compiledBody(lineEnd, indentation);
+          position = m_compiledBodyEnd;
+          m_compiledBodyEnd = -1;
+          continue;
+        }
+      }
+      position = lineEnd;
+    }
+  }
+
+  void openLine(int indentation) {
+    m_line.start(indentation);
+    m_lineOpen = true;
+  }
+
+  void finishLine() {
+    m_line.appendRtf(m_out.rtf);
+    m_line.appendPlain(m_out.text);
+    m_lineOpen = false;
+  }
+
+  void walkLine(std::int64_t lineStart, std::int64_t lineEnd, int indentation) {
+    openLine(indentation);
+    m_afterName = false;
+    std::int64_t p = lineStart + 2;
+    while (p + 2 <= lineEnd) {
+      need(p, 2);
+      const auto code = static_cast<std::uint16_t>(u16(p));
+      if (code == 0) break;
+      p += 2;
+      if (!token(code, p, lineStart, lineEnd)) break;
+    }
+    finishLine();
+  }
+
+  // Lists one token whose payload starts at `p`, and moves `p` past it.
+  // False when the rest of the line is not to be read.
+  bool token(std::uint16_t code, std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
+    const CompleteToken* row = CompleteVocabulary::token(code);
+    const bool afterName = m_afterName;
+    m_afterName = false;
+    if (row == nullptr) {
+      ++m_out.unknownTokens;
+      if (code <= kLastNameCode) {
+        name(code, p, afterName);
+      } else {
+        unknown(code);
+        if (code <= kLastLongCode) skip(p, 4);
+      }
+      return true;
+    }
+    switch (row->payload) {
+      case TokenPayload::EndOfLine:
+        return false;
+      case TokenPayload::Name:
+        name(code, p, afterName);
+        return true;
+      case TokenPayload::Long:
+        need(p, 4);
+        if (afterName) m_line.appendBlank();
+        longConstant(code, u32(p));
+        p += 4;
+        return true;
+      case TokenPayload::Float:
+        need(p, 4);
+        if (afterName) m_line.appendBlank();
+        m_scratch.clear();
+        appendEditorFloatText(m_scratch, u32(p));
+        m_line.append(m_scratch, TextStyle::Number);
+        p += 4;
+        return true;
+      case TokenPayload::Double:
+        need(p, 8);
+        m_scratch.clear();
+        appendEditorDoubleText(m_scratch, std::uint64_t{u32(p)} << 32 | u32(p + 4));
+        m_line.append(m_scratch, TextStyle::Number);
+        p += 8;
+        return true;
+      case TokenPayload::Text:
+        text(*row, p, afterName);
+        return true;
+      case TokenPayload::Extension:
+        extension(p);
+        return true;
+      case TokenPayload::Skip2:
+      case TokenPayload::Skip4:
+      case TokenPayload::Skip6:
+        keyword(*row);
+        skip(p, row->payload == TokenPayload::Skip2 ? 2 : row->payload == TokenPayload::Skip4 ? 4 : 6);
+        return true;
+      case TokenPayload::Procedure:
+        keyword(*row);
+        procedure(p, lineStart, lineEnd);
+        return true;
+      case TokenPayload::MachineCode:
+        keyword(*row);
+        return false;
+      case TokenPayload::None:
+        keyword(*row);
+        return true;
+    }
+    return true;
+  }
+
+  void keyword(const CompleteToken& row) {
+    m_line.applyBlank(row.blank);
+    m_line.append(row.keyword, TextStyle::Keyword);
+  }
+
+  void unknown(std::uint16_t code) {
+    m_line.applyBlank(BlankRule::Before);
+    m_scratch.assign(1, '{');
+    appendHexDigits(m_scratch, code, 4);
+    m_scratch += '}';
+    m_line.append(m_scratch, TextStyle::Unknown);
+  }
+
+  void skip(std::int64_t& p, std::int64_t count) {
+    need(p, count);
+    p += count;
+  }
+
+  // u16 link, u8 length n, u8 flags, n bytes (the name ends at its first zero).
+  void name(std::uint16_t code, std::int64_t& p, bool afterName) {
+    need(p, 4);
+    const std::int64_t length = m_bytes[p + 2];
+    const std::uint8_t flags = m_bytes[p + 3];
+    const std::int64_t size = 4 + length + (length & 1);
+    need(p, size);
+    if (afterName) m_line.appendBlank();
+    m_scratch.clear();
+    for (std::int64_t i = 0; i < length && m_bytes[p + 4 + i] != 0; ++i) m_scratch.push_back(upperLatin1(m_bytes[p + 4 + i]));
+    if ((flags & 3) == 1) m_scratch += '#';
+    if ((flags & 3) == 2) m_scratch += '$';
+    if (code == kLabel && !(m_scratch.size() > 0 && m_scratch[0] >= '0' && m_scratch[0] <= '9')) m_scratch += ':';
+    m_line.append(m_scratch, TextStyle::Plain);
+    m_afterName = true;
+    p += size;
+  }
+
+  void longConstant(std::uint16_t code, std::uint32_t value) {
+    m_scratch.clear();
+    if (code == kHex) {
+      m_scratch += '$';
+      appendHexText(m_scratch, static_cast<std::int32_t>(value));
+    } else if (code == kBinary) {
+      appendBinaryText(m_scratch, value);
+    } else {
+      appendDecimalText(m_scratch, static_cast<std::int32_t>(value));
+    }
+    m_line.append(m_scratch, TextStyle::Number);
+  }
+
+  // u16 length n, n bytes, a pad byte when n is odd.
+  void text(const CompleteToken& row, std::int64_t& p, bool afterName) {
+    need(p, 2);
+    const std::int64_t length = u16(p);
+    const std::int64_t size = 2 + length + (length & 1);
+    need(p, size);
+    const std::string_view bytes(reinterpret_cast<const char*>(m_bytes + p + 2), static_cast<std::size_t>(length));
+    if (row.code == kRem || row.code == kQuoteRem) {
+      m_line.applyBlank(row.blank);
+      m_line.append(row.keyword, TextStyle::Comment);
+      m_line.append(bytes.substr(0, bytes.find('\0')), TextStyle::Comment);
+    } else {
+      if (afterName) m_line.appendBlank();
+      const char quote = row.code == kSingleQuoted ? '\'' : '"';
+      m_line.append(quote, TextStyle::String);
+      m_line.append(bytes, TextStyle::String);
+      m_line.append(quote, TextStyle::String);
+    }
+    p += size;
+  }
+
+  // u8 slot, u8 parameter count, u16 offset in the slot's table.
+  void extension(std::int64_t& p) {
+    need(p, 4);
+    const std::uint8_t slot = m_bytes[p];
+    const auto offset = static_cast<std::uint16_t>(u16(p + 2));
+    p += 4;
+    ++m_out.extensionTokens;
+    if (const ExtensionKeyword* row = CompleteVocabulary::extension(slot, offset)) {
+      m_line.applyBlank(row->blank);
+      m_line.append(row->keyword, TextStyle::Keyword);
+      return;
+    }
+    ++m_out.unknownTokens;
+    m_line.applyBlank(BlankRule::Before);
+    m_scratch = "{ext ";
+    appendDecimalText(m_scratch, slot);
+    m_scratch += ':';
+    appendHexDigits(m_scratch, offset, 4);
+    m_scratch += '}';
+    m_line.append(m_scratch, TextStyle::Unknown);
+  }
+
+  // u32 distance, u16 key, u8 flags, u8 key. The End Proc line starts at the
+  // Procedure line's start + 8 + distance; the distance matters only for the
+  // bodies the listing cannot walk as lines (locked or compiled).
+  void procedure(std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
+    need(p, 8);
+    const std::uint8_t flags = m_bytes[p + 6];
+    const std::int64_t endProc = lineStart + 8 + std::int64_t{u32(p)};
+    const std::int64_t tokenStart = p - 2;
+    p += 8;
+    if ((flags & (kProcedureLocked | kProcedureCompiled)) == 0) return;
+    if (endProc > std::min(m_linesEnd, m_size)) {
+      m_out.damage = CompleteListing::Damage::OutsideProgram;
+      m_out.damageOffset = tokenStart;
+      throw Damaged{};
+    }
+    if (endProc <= lineEnd) return;  // walked as usual
+    if ((flags & kProcedureCompiled) != 0) {
+      m_compiledBodyEnd = endProc;
+    } else {
+      m_lockedUntil = endProc;
+    }
+  }
+
+  void compiledBody(std::int64_t bodyStart, int indentation) {
+    openLine(indentation);
+    m_scratch = "{compiled procedure body, ";
+    appendDecimalText(m_scratch, static_cast<std::int32_t>(m_compiledBodyEnd - bodyStart));
+    m_scratch += " bytes}";
+    m_line.append(m_scratch, TextStyle::Marker);
+    finishLine();
+  }
+
+  void lockedLine(std::int64_t, int indentation) {
+    openLine(indentation);
+    m_line.append("{locked}", TextStyle::Marker);
+    finishLine();
+  }
+
+  // Only the line's first code is in clear.
+  void endProcOfLockedProcedure(std::int64_t lineStart, std::int64_t lineEnd, int indentation) {
+    openLine(indentation);
+    if (lineEnd - lineStart >= 4) {
+      need(lineStart + 2, 2);
+      const auto code = static_cast<std::uint16_t>(u16(lineStart + 2));
+      if (const CompleteToken* row = CompleteVocabulary::token(code)) {
+        keyword(*row);
+      } else {
+        ++m_out.unknownTokens;
+        unknown(code);
+      }
+    }
+    if (lineEnd - lineStart > 6) m_line.append(" {locked}", TextStyle::Marker);
+    finishLine();
+  }
+
+  const std::uint8_t* m_bytes;
+  std::int64_t m_size;
+  std::int64_t m_linesEnd = 0;
+  std::int64_t m_lockedUntil = -1;      // start of the End Proc line of a locked body being listed
+  std::int64_t m_compiledBodyEnd = -1;  // set by a compiled Procedure token of the current line
+  bool m_afterName = false;             // the last token written was a name
+  bool m_lineOpen = false;
+  ListingLine m_line;
+  std::string m_scratch;
+  CompleteListing m_out;
+};
+
+}  // namespace
+
+CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file) { return Walker(file).run(); }
+
+}  // namespace zarvex

@@ -1,0 +1,43 @@
+// The complete listing: every token of a tokenised AMOS program turned back
+// into text by the AMOS editor's own rules, as the editor writes it when it
+// saves a program as text.
+//
+// File layout (numbers big-endian): 16 bytes of signature text ("AMOS Basic
+// ..." or "AMOS Pro ..."), a 32-bit length of the program's lines, the lines
+// from offset 20. The lines end at 20 + that length or at a line whose
+// length byte is 0. A line: its length in 16-bit words (the two header bytes
+// included), indentation + 1, then tokens up to the code 0000; the next line
+// starts at the line's start + 2 * length whatever its tokens said.
+//
+// Pure: no host, no messages. Never reads outside the bytes it is given.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zarvex {
+
+struct CompleteListing {
+  enum class Damage {
+    None,
+    EndsEarly,       // the program's lines run past the end of the file
+    OutsideProgram,  // a payload or a procedure's distance points past the lines
+  };
+
+  std::string rtf;   // the listing document: the RTF header, a paragraph per line, "}"
+  std::string text;  // the same listing, ISO-8859-1, "\n" after every line
+  std::int32_t extensionTokens = 0;
+  std::int32_t unknownTokens = 0;
+  Damage damage = Damage::None;
+  std::int64_t damageOffset = -1;  // where the damage was found; never past the file's end
+};
+
+// True when the file starts like an AMOS program ("AMOS").
+bool startsLikeAmosProgram(std::span<const std::uint8_t> file);
+
+// Lists `file`, a whole program file. A damaged file is listed up to the
+// damage, then the document is closed. Throws std::bad_alloc only.
+CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file);
+
+}  // namespace zarvex

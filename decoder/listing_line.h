@@ -1,0 +1,64 @@
+// One line of the complete listing as it is built: its characters
+// (ISO-8859-1) and the styled stretches among them, with the editor's blank
+// rules applied to the characters written so far. Written out as a paragraph
+// of the RTF document and as a line of plain text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "complete_vocabulary.h"
+
+namespace zarvex {
+
+// How a stretch of the line shows in the highlighted listing.
+enum class TextStyle : std::uint8_t {
+  Plain,    // names, indentation
+  Keyword,  // bold
+  Number,   // red
+  String,   // blue
+  Comment,  // grey
+  Unknown,  // green: a token with no row
+  Marker,   // grey: what stands in for a body the listing cannot show
+};
+
+class ListingLine {
+ public:
+  // Starts a new line with `indentation` blanks.
+  void start(int indentation);
+
+  // True while the line holds no indentation and nothing written.
+  bool empty() const { return m_text.empty(); }
+  bool endsWithBlank() const { return !m_text.empty() && m_text.back() == ' '; }
+
+  // Applies `rule` before a keyword is written.
+  void applyBlank(BlankRule rule);
+  // Appends one blank.
+  void appendBlank() { m_text.push_back(' '); }
+
+  void append(std::string_view text, TextStyle style);
+  void append(char c, TextStyle style) { append(std::string_view(&c, 1), style); }
+
+  // The characters written so far.
+  const std::string& text() const { return m_text; }
+
+  // Appends the line as an RTF paragraph ("...\par" CR LF); the characters
+  // are escaped so that any byte reads back as itself.
+  void appendRtf(std::string& out) const;
+  // Appends the characters and a line feed.
+  void appendPlain(std::string& out) const;
+
+ private:
+  struct Span {
+    std::uint32_t begin;
+    std::uint32_t end;
+    TextStyle style;
+  };
+
+  std::string m_text;
+  std::vector<Span> m_spans;  // in order, not overlapping; Plain is never stored
+};
+
+}  // namespace zarvex

@@ -1,0 +1,48 @@
+#include "listing_style.h"
+
+#include "complete_decoder.h"
+#include "complete_walk.h"
+#include "file_system.h"
+#include "load_messages.h"
+#include "runtime_error.h"
+
+namespace zarvex {
+
+std::string_view styleName(ListingStyle style) { return style == ListingStyle::Complete ? "complete" : "classic"; }
+
+std::optional<ListingStyle> styleNamed(std::string_view name) {
+  if (name == "classic") return ListingStyle::Classic;
+  if (name == "complete") return ListingStyle::Complete;
+  return std::nullopt;
+}
+
+LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost& host, ListingStyle style,
+                       MorvaneImports& imports) {
+  if (style == ListingStyle::Classic) {
+    state.PlainListing.clear();
+    return LoadAmosFile(path, state, host, imports);
+  }
+  const std::int64_t size = CheckedFileSize(path, host);
+  if (size < 0) {
+    LoadResult result;
+    result.outcome = LoadResult::Outcome::TooBig;
+    return result;
+  }
+  std::vector<std::uint8_t> image = readFileImage(path, size);
+  if (!startsLikeAmosProgram({image.data(), static_cast<std::size_t>(size)})) {
+    throw RuntimeError(kErrBadFileFormat, notAnAmosProgramMessage(fileNamePart(path)));
+  }
+  host.setWindowTitle(host.programTitle() + " - " + fileNamePart(path));
+  state.FileBytes = std::move(image);
+  state.FileLength = static_cast<std::int32_t>(size);
+  return DecodeCompleteListing(state, host, fileNamePart(path));
+}
+
+LoadResult DecodeListing(ListingState& state, ListingHost& host, ListingStyle style, const std::string& fileName,
+                         MorvaneImports& imports) {
+  if (style == ListingStyle::Complete) return DecodeCompleteListing(state, host, fileName);
+  state.PlainListing.clear();
+  return DecodeFileImage(state, host, imports);
+}
+
+}  // namespace zarvex

@@ -1,0 +1,36 @@
+// The two listing styles and the one place that picks the decoder for each.
+//   Classic:  the 207-token vocabulary; tokens outside it show as markers.
+//   Complete: every token of AMOS 1.3, AMOS Professional and the standard
+//             extensions, written as the AMOS editor writes them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "amos_loader.h"
+#include "listing_host.h"
+#include "listing_state.h"
+
+namespace zarvex {
+
+enum class ListingStyle { Classic, Complete };
+
+// "classic" / "complete": the names kept in settings.
+std::string_view styleName(ListingStyle style);
+// The style with that name, or nothing.
+std::optional<ListingStyle> styleNamed(std::string_view name);
+
+// Loads the program at `path` and lists it in `style`. Classic is
+// LoadAmosFile. Complete takes the same first steps (size check, read) and
+// refuses a file that does not start like an AMOS program with RuntimeError
+// 321 before anything changes, title included.
+LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost& host, ListingStyle style,
+                       MorvaneImports& imports = MorvaneImports::program());
+
+// Lists the file image already in `state` again, in `style`: no new read.
+// `fileName` names the file in a refusal.
+LoadResult DecodeListing(ListingState& state, ListingHost& host, ListingStyle style, const std::string& fileName = {},
+                         MorvaneImports& imports = MorvaneImports::program());
+
+}  // namespace zarvex
