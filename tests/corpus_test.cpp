@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include "amos_loader.h"
+#include "complete_decoder.h"
 #include "corpus.h"
 #include "latin1_text.h"
+#include "listing_style.h"
 #include "recording_host.h"
 
 namespace zarvex {
@@ -53,6 +55,26 @@ TEST_P(CorpusTest, ListingMatchesExpectedDocumentTextAndCounts) {
   host.highlight = false;
   LoadAmosFile(program().string(), state, host);
   EXPECT_TRUE(latin1ToUtf8(host.view().plainText()) == text) << "plain mode differs";
+}
+
+TEST_P(CorpusTest, CompleteListingIsWhatTheEditorSaves) {
+  ListingState state;
+  testing::RecordingHost host;
+  const auto result = LoadListing(program().string(), state, host, ListingStyle::Complete);
+  EXPECT_EQ(result.outcome, LoadResult::Outcome::Loaded);
+  EXPECT_EQ(result.undefinedCalls, 0) << "every token of a real program has a row";
+  const std::string asc = readBytes(expected(".asc"));
+  EXPECT_TRUE(state.PlainListing == asc) << "listing text differs";
+  // The document shows the same characters, read as the views read it.
+  EXPECT_TRUE(host.view().plainText() == asc) << "document's text differs";
+  host.highlight = false;
+  DecodeListing(state, host, ListingStyle::Complete);
+  EXPECT_TRUE(host.view().plainText() == asc) << "plain mode differs";
+
+  const std::string quoted = "'" + program().string() + "'";
+  EXPECT_TRUE(runCommand(std::string(ZARVEX_LIST_PATH) + " --asc " + quoted) == asc) << "--asc differs";
+  EXPECT_TRUE(runCommand(std::string(ZARVEX_LIST_PATH) + " --complete --text " + quoted) == latin1ToUtf8(asc))
+      << "--complete --text differs";
 }
 
 TEST_P(CorpusTest, CommandLineToolPrintsTheExpectedListing) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "amos_loader.h"
+#include "complete_decoder.h"
 #include "corpus.h"
 #include "recording_host.h"
 
@@ -16,24 +17,33 @@ using testing::RecordingHost;
 
 class DamagedFileTest : public ::testing::Test {
  protected:
-  LoadResult decode(const std::string& bytes) {
+  void setImage(const std::string& bytes) {
     state = ListingState{};
     state.FileBytes.assign(bytes.begin(), bytes.end());
     state.FileBytes.push_back(0);
     state.FileLength = static_cast<std::int32_t>(bytes.size());
     host.messages.clear();
+  }
+
+  LoadResult decode(const std::string& bytes) {
+    setImage(bytes);
     return DecodeFileImage(state, host);
   }
 
-  // Only the early-end notice and the summary may appear, each at most once.
+  LoadResult decodeComplete(const std::string& bytes) {
+    setImage(bytes);
+    return DecodeCompleteListing(state, host);
+  }
+
+  // Only one damage notice and the summary may appear, each at most once.
   void expectAtMostOneNotice(const std::string& what) {
-    int early = 0, summary = 0;
+    int damage = 0, summary = 0;
     for (const auto& m : host.messages) {
-      if (m.text.starts_with("The file ends early")) ++early;
+      if (m.text.starts_with("The file ends early") || m.text.starts_with("The program is damaged")) ++damage;
       else if (m.text.starts_with("Document contains:")) ++summary;
       else ADD_FAILURE() << what << ": unexpected message " << m.text;
     }
-    EXPECT_LE(early, 1) << what;
+    EXPECT_LE(damage, 1) << what;
     EXPECT_LE(summary, 1) << what;
     EXPECT_TRUE(state.RtfDocument.ends_with("}")) << what;
   }
@@ -70,6 +80,30 @@ TEST_F(DamagedFileTest, EveryTruncationListsWhatIsThereAndSaysSoOnce) {
   }
 }
 
+TEST_F(DamagedFileTest, EveryTruncationListsCompletelyWhatIsThereAndSaysSoOnce) {
+  SKIP_WITHOUT_CORPUS();
+  for (const char* name : {"APSystem/Header_AMOS.AMOS", "Tutorial/ReTokenise.AMOS",
+                           "Tutorial/Tutorials/Interface/Simple_Requester.AMOS"}) {
+    const std::string whole = testing::readBytes(testing::corpusFolder() / name);
+    ASSERT_FALSE(whole.empty()) << name;
+    decodeComplete(whole);
+    const std::string full = state.PlainListing;
+    for (std::size_t cut = 4; cut < whole.size(); ++cut) {
+      const auto result = decodeComplete(whole.substr(0, cut));
+      const std::string what = std::string(name) + " cut at " + std::to_string(cut);
+      expectAtMostOneNotice(what);
+      if (result.outcome == LoadResult::Outcome::Loaded) continue;
+      EXPECT_EQ(result.outcome, LoadResult::Outcome::EndedEarly) << what;
+      EXPECT_LE(result.earlyEndOffset, static_cast<std::int64_t>(cut)) << what;
+      // Every line but the one cut short is the whole program's.
+      const std::string& text = state.PlainListing;
+      const auto lastBreak = text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
+      const std::string kept = lastBreak == std::string::npos ? std::string() : text.substr(0, lastBreak + 1);
+      EXPECT_TRUE(full.starts_with(kept)) << what;
+    }
+  }
+}
+
 TEST_F(DamagedFileTest, RandomByteFlipsNeverHurt) {
   SKIP_WITHOUT_CORPUS();
   std::mt19937 random(20261207);
@@ -85,6 +119,9 @@ TEST_F(DamagedFileTest, RandomByteFlipsNeverHurt) {
       }
       decode(damaged);
       expectAtMostOneNotice(std::string(name) + " round " + std::to_string(round));
+      damaged.replace(0, 4, "AMOS");  // so that the complete style takes it
+      decodeComplete(damaged);
+      expectAtMostOneNotice(std::string(name) + " complete, round " + std::to_string(round));
     }
   }
 }
