@@ -129,7 +129,7 @@ class Decoder {
       m_host.showMessage(earlyEndMessage(m_result.earlyEndOffset), MessageButtons::Ok);
     }
     if (m_result.extensionCalls > 0 || m_result.undefinedCalls > 0) {
-      m_host.showMessage(tokenSummaryMessage(m_result.extensionCalls, m_result.undefinedCalls), MessageButtons::Ok);
+      m_host.showLoadSummary(tokenSummaryMessage(m_result.extensionCalls, m_result.undefinedCalls));
     }
     return m_result;
   }

@@ -57,7 +57,7 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
       break;
   }
   if (result.extensionCalls > 0 || result.undefinedCalls > 0) {
-    host.showMessage(tokenSummaryMessage(result.extensionCalls, result.undefinedCalls), MessageButtons::Ok);
+    host.showLoadSummary(tokenSummaryMessage(result.extensionCalls, result.undefinedCalls));
   }
   return result;
 }

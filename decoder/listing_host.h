@@ -51,6 +51,10 @@ class ListingHost {
   // A modal message box with the program's title as caption and no icon;
   // returns the button pressed (always Ok for MessageButtons::Ok).
   virtual MessageAnswer showMessage(const std::string& text, MessageButtons buttons) = 0;
+
+  // The closing note of a load: the count of extension and undecodable
+  // tokens. A message box, unless the host tells it another way.
+  virtual void showLoadSummary(const std::string& text) { showMessage(text, MessageButtons::Ok); }
 };
 
 }  // namespace zarvex

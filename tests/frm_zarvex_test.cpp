@@ -84,10 +84,15 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(w.mnuExportRtf->text(), "&RTF File...");
   EXPECT_FALSE(w.mnuExportTxt->isEnabled());
   EXPECT_FALSE(w.mnuExportRtf->isEnabled());
-  ASSERT_EQ(w.mnuOptions->actions().size(), 1);
+  ASSERT_EQ(w.mnuOptions->actions().size(), 2);
+  EXPECT_EQ(w.mnuOptions->actions()[0], w.mnuOptionHighlight);
   EXPECT_EQ(w.mnuOptionHighlight->text(), "&Highlight");
   EXPECT_TRUE(w.mnuOptionHighlight->isCheckable());
   EXPECT_TRUE(w.mnuOptionHighlight->isChecked());
+  EXPECT_EQ(w.mnuOptions->actions()[1], w.mnuOptionComplete);
+  EXPECT_EQ(w.mnuOptionComplete->text(), "&Complete Vocabulary");
+  EXPECT_TRUE(w.mnuOptionComplete->isCheckable());
+  EXPECT_FALSE(w.mnuOptionComplete->isChecked()) << "Classic is the first run's style";
 
   // Ctrl+O on Open, and no shortcut anywhere else.
   for (QAction* action : w.findChildren<QAction*>()) {

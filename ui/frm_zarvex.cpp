@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "frm_view.h"
 #include "place_control.h"
 #include "highlight_switch.h"
+#include "number_text.h"
 #include "rich_text_view.h"
 #include "runtime_error.h"
 #include "version_record.h"
@@ -24,7 +27,12 @@ frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
   dlgCommon.setFilter(QStringLiteral("AMOS Source Files (*.AMOS) | *.amos"));
   createMenus();
   createControls();
-  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  statusBar()->addWidget(lblStatus, 1);
+  setListingStyle(styleNamed(m_services.settings->value(QStringLiteral("listing/style")).toString().toStdString())
+                      .value_or(ListingStyle::Classic));
+  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
   Form_Load(commandLine);
 }
 
@@ -69,6 +77,8 @@ void frmZarvex::createMenus() {
   mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
   mnuOptionHighlight = item(mnuOptions, QStringLiteral("&Highlight"), "mnuOptionHighlight");
   mnuOptionHighlight->setCheckable(true);
+  mnuOptionComplete = item(mnuOptions, QStringLiteral("&Complete Vocabulary"), "mnuOptionComplete");
+  mnuOptionComplete->setCheckable(true);
 
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
   connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
@@ -77,6 +87,10 @@ void frmZarvex::createMenus() {
     // The handler sets the tick itself; undo Qt's own toggle first.
     mnuOptionHighlight->setChecked(!mnuOptionHighlight->isChecked());
     mnuOptionHighlight_Click();
+  });
+  connect(mnuOptionComplete, &QAction::triggered, this, [this] {
+    mnuOptionComplete->setChecked(!mnuOptionComplete->isChecked());
+    mnuOptionComplete_Click();
   });
 }
 
@@ -167,6 +181,56 @@ void frmZarvex::mnuExit_Click() { close(); }
 
 void frmZarvex::mnuOptionHighlight_Click() { SwitchHighlight(*this, m_state.RtfDocument); }
 
+ListingStyle frmZarvex::listingStyle() const {
+  return mnuOptionComplete->isChecked() ? ListingStyle::Complete : ListingStyle::Classic;
+}
+
+void frmZarvex::setListingStyle(ListingStyle style) {
+  mnuOptionComplete->setChecked(style == ListingStyle::Complete);
+  updateStatus();
+}
+
+void frmZarvex::mnuOptionComplete_Click() {
+  const ListingStyle previous = listingStyle();
+  const ListingStyle next = previous == ListingStyle::Complete ? ListingStyle::Classic : ListingStyle::Complete;
+  if (m_state.FileBytes.empty()) {
+    setListingStyle(next);
+  } else {
+    ListingView& shown = view();
+    const std::int32_t start = shown.selectionStart();
+    const std::int32_t length = shown.selectionLength();
+    m_relisting = true;
+    try {
+      // The decoder refuses before it changes anything; the style stays then.
+      m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
+      setListingStyle(next);
+      shown.setSelectionStart(start);
+      shown.setSelectionLength(length);
+    } catch (const RuntimeError& e) {
+      showMessage("Error" + messageNumber(e.number()) + ": " + e.description(), MessageButtons::Ok);
+    } catch (const std::bad_alloc&) {
+      showMessage("Error 7: Out of memory", MessageButtons::Ok);
+    }
+    m_relisting = false;
+    updateStatus();
+  }
+  m_services.settings->setValue(QStringLiteral("listing/style"), QString::fromUtf8(styleName(listingStyle())));
+}
+
+void frmZarvex::updateStatus() {
+  QString text;
+  if (listingStyle() == ListingStyle::Complete) {
+    text = QStringLiteral("Complete vocabulary: every AMOS token, as the AMOS editor writes it");
+  } else {
+    text = QStringLiteral("Classic vocabulary");
+    if (!m_state.FileBytes.empty() && m_lastResult.undefinedCalls > 0) {
+      text += QStringLiteral(" \u2014 %1 undecodable tokens; Options > Complete Vocabulary decodes them")
+                  .arg(m_lastResult.undefinedCalls);
+    }
+  }
+  lblStatus->setText(text);
+}
+
 void frmZarvex::cmdViewBank_Click() {
   auto* viewer = new frmView(this);
   viewer->setViewType(3);
@@ -175,7 +239,10 @@ void frmZarvex::cmdViewBank_Click() {
 
 void frmZarvex::loadReportingFailure(const QString& path) {
   try {
-    LoadAmosFile(path.toStdString(), m_state, *this, *m_services.imports);
+    const std::string file = path.toStdString();
+    m_lastResult = LoadListing(file, m_state, *this, listingStyle(), *m_services.imports);
+    if (m_lastResult.outcome != LoadResult::Outcome::TooBig) m_fileName = fileNamePart(file);
+    updateStatus();
   } catch (const RuntimeError& e) {
     reportLoadFailure(QString::fromStdString(e.description()));
   } catch (const std::bad_alloc&) {
@@ -202,6 +269,11 @@ ListingView& frmZarvex::view() { return *txtOutput; }
 MessageAnswer frmZarvex::showMessage(const std::string& text, MessageButtons buttons) {
   return m_services.messages->show(this, QString::fromStdString(programTitle()), QString::fromStdString(text),
                                    buttons, MessageIcon::None);
+}
+
+void frmZarvex::showLoadSummary(const std::string& text) {
+  // A style switch shows its counts in the status bar, not in a box each time.
+  if (!m_relisting) ListingHost::showLoadSummary(text);
 }
 
 void frmZarvex::closeEvent(QCloseEvent* event) {

@@ -3,15 +3,18 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSettings>
 #include <memory>
 
 #include "amos_loader.h"
 #include "common_dialog.h"
 #include "listing_host.h"
 #include "listing_state.h"
+#include "listing_style.h"
 #include "message_boxes.h"
 
 class QAction;
+class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -25,6 +28,9 @@ struct WindowServices {
   std::shared_ptr<MessageBoxes> messages = std::make_shared<QtMessageBoxes>();
   std::shared_ptr<CommonDialog> dialog = std::make_shared<QtCommonDialog>();
   MorvaneImports* imports = &MorvaneImports::program();
+  // Where choices are remembered across runs.
+  std::shared_ptr<QSettings> settings =
+      std::make_shared<QSettings>(QStringLiteral("Zarvex"), QStringLiteral("Zarvex"));
 };
 
 class frmZarvex : public QMainWindow, public ListingHost {
@@ -48,7 +54,13 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void mnuImportAmos_Click();
   void mnuExit_Click();
   void mnuOptionHighlight_Click();
+  // Options > Complete Vocabulary: lists the file in memory again in the
+  // other style, keeping the highlight mode, caret and selection.
+  void mnuOptionComplete_Click();
   void cmdViewBank_Click();
+
+  // The style the listing is made in: the tick of Complete Vocabulary.
+  ListingStyle listingStyle() const;
 
   // The state of the last load.
   const std::vector<std::uint8_t>& FileBytes() const { return m_state.FileBytes; }
@@ -63,6 +75,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void setHighlightTicked(bool ticked) override;
   ListingView& view() override;
   MessageAnswer showMessage(const std::string& text, MessageButtons buttons) override;
+  void showLoadSummary(const std::string& text) override;
 
   // The client area, the parent of the controls.
   QWidget* client() const { return m_client; }
@@ -88,6 +101,9 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QAction* mnuExit;
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
+  QAction* mnuOptionComplete;
+  // The status bar's text: the listing style, and what it leaves undecoded.
+  QLabel* lblStatus;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -99,9 +115,14 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // Loads `path`, reporting a failure before decoding as Open does.
   void loadReportingFailure(const QString& path);
   void reportLoadFailure(const QString& description);
+  void setListingStyle(ListingStyle style);
+  void updateStatus();
 
   WindowServices m_services;
   ListingState m_state;
+  LoadResult m_lastResult;
+  std::string m_fileName;    // the file part of the last path loaded
+  bool m_relisting = false;  // a style switch is listing the file again
   QWidget* m_client;
 };
 

@@ -2,7 +2,10 @@
 // was shown and answer from a script.
 #pragma once
 
+#include <QCoreApplication>
+#include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 #include <deque>
 #include <vector>
 
@@ -57,17 +60,33 @@ class ScriptedDialog : public CommonDialog {
   int opened = 0;
 };
 
-// A window with scripted services.
+// Settings of their own for each test window, in a folder that goes when
+// the tests end, so tests never see the user's choices or each other's.
+inline std::shared_ptr<QSettings> freshSettings() {
+  static QTemporaryDir folder;
+  static int count = 0;
+  auto settings = std::make_shared<QSettings>(folder.filePath(QStringLiteral("settings-%1.ini").arg(++count)),
+                                              QSettings::IniFormat);
+  settings->clear();
+  return settings;
+}
+
+// A window with scripted services. Pass the settings of an earlier window to
+// start it as a later run of the program would.
 struct TestWindow {
-  explicit TestWindow(const QString& commandLine = QString())
-      : messages(std::make_shared<ScriptedMessageBoxes>()), dialog(std::make_shared<ScriptedDialog>()) {
+  explicit TestWindow(const QString& commandLine = QString(), std::shared_ptr<QSettings> settings = freshSettings())
+      : messages(std::make_shared<ScriptedMessageBoxes>()),
+        dialog(std::make_shared<ScriptedDialog>()),
+        settings(std::move(settings)) {
     WindowServices services;
     services.messages = messages;
     services.dialog = dialog;
+    services.settings = this->settings;
     window = std::make_unique<frmZarvex>(commandLine, services);
   }
   std::shared_ptr<ScriptedMessageBoxes> messages;
   std::shared_ptr<ScriptedDialog> dialog;
+  std::shared_ptr<QSettings> settings;
   std::unique_ptr<frmZarvex> window;
 };
 
