@@ -8,6 +8,8 @@
 #include <iterator>
 
 #include "amos_loader.h"
+#include "complete_decoder.h"
+#include "complete_walk.h"
 #include "discarding_listing_view.h"
 #include "memory_listing_view.h"
 #include "rtf_reader.h"
@@ -60,6 +62,34 @@ void BM_DecodeFileImage(benchmark::State& s) {
   s.counters["document_bytes"] = static_cast<double>(state.RtfDocument.size());
 }
 BENCHMARK(BM_DecodeFileImage)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// The complete style on a host, as the window and zarvex-list run it.
+void BM_DecodeCompleteListing(benchmark::State& s) {
+  const auto bytes = readInput();
+  NullHost host;
+  ListingState state;
+  for (auto _ : s) {
+    state.FileBytes = bytes;
+    state.FileBytes.push_back(0);
+    state.FileLength = static_cast<std::int32_t>(bytes.size());
+    DecodeCompleteListing(state, host);
+    benchmark::DoNotOptimize(state.RtfDocument.data());
+  }
+  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
+  s.counters["document_bytes"] = static_cast<double>(state.RtfDocument.size());
+}
+BENCHMARK(BM_DecodeCompleteListing)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// The complete walk alone: document and text from the bytes.
+void BM_WalkCompleteListing(benchmark::State& s) {
+  const auto bytes = readInput();
+  for (auto _ : s) {
+    const auto listing = WalkCompleteListing(bytes);
+    benchmark::DoNotOptimize(listing.rtf.data());
+  }
+  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_WalkCompleteListing)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 void BM_ReadListingRtf(benchmark::State& s) {
   const auto bytes = readInput();

@@ -1,5 +1,6 @@
 // Writes the benchmark input: a 1 MiB program made of the lines of real
-// programs, repeated in turn until the file is full.
+// programs, repeated in turn until the file is full. Locked and compiled
+// procedures are left out: their bodies are not lines.
 //
 //   make_bench_input CORPUS_FOLDER OUTPUT_FILE
 #include <algorithm>
@@ -28,6 +29,14 @@ std::vector<Bytes> linesOf(const Bytes& file) {
   for (std::size_t at = 20; at + 2 <= end;) {
     const std::size_t size = file[at] * 2u;
     if (size < 2 || at + size > end) break;
+    // A locked or compiled procedure's body is no lines: leave it out whole.
+    if (size >= 12 && file[at + 2] == 0x03 && file[at + 3] == 0x76 && (file[at + 10] & 0x30) != 0) {
+      const std::size_t endProc = at + 8 + bigEndian32(file, at + 4);
+      if (endProc > at + size && endProc <= end) {
+        at = endProc;
+        continue;
+      }
+    }
     lines.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at),
                        file.begin() + static_cast<std::ptrdiff_t>(at + size));
     at += size;

@@ -26,9 +26,12 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
 
   LoadResult result;
   host.view().setTextRtf(std::string());
+  // The walk writes into the state's own strings, reusing their storage.
   CompleteListing listing;
+  listing.rtf = std::move(state.RtfDocument);
+  listing.text = std::move(state.PlainListing);
   try {
-    listing = WalkCompleteListing(fileOf(state));
+    WalkCompleteListing(fileOf(state), listing);
   } catch (const std::bad_alloc&) {
     state.RtfDocument.assign(kRtfHeader);
     state.RtfDocument += '}';

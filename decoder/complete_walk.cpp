@@ -50,10 +50,19 @@ void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
 
 class Walker {
  public:
-  explicit Walker(std::span<const std::uint8_t> file) : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())) {}
+  Walker(std::span<const std::uint8_t> file, CompleteListing& out)
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out) {}
 
-  CompleteListing run() {
-    m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 4 + kRtfHeader.size() + 2);
+  void run() {
+    m_out.extensionTokens = 0;
+    m_out.unknownTokens = 0;
+    m_out.damage = CompleteListing::Damage::None;
+    m_out.damageOffset = -1;
+    m_out.text.clear();
+    m_out.rtf.clear();
+    // Room for what real programs need: the document is about 1.4 times the
+    // file, the text a little less than the file.
+    m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
     m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
     m_out.rtf.assign(kRtfHeader);
     try {
@@ -62,7 +71,6 @@ class Walker {
       if (m_lineOpen) finishLine();
     }
     m_out.rtf += '}';
-    return std::move(m_out);
   }
 
  private:
@@ -365,11 +373,17 @@ class Walker {
   bool m_lineOpen = false;
   ListingLine m_line;
   std::string m_scratch;
-  CompleteListing m_out;
+  CompleteListing& m_out;
 };
 
 }  // namespace
 
-CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file) { return Walker(file).run(); }
+void WalkCompleteListing(std::span<const std::uint8_t> file, CompleteListing& listing) { Walker(file, listing).run(); }
+
+CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file) {
+  CompleteListing listing;
+  WalkCompleteListing(file, listing);
+  return listing;
+}
 
 }  // namespace zarvex

@@ -40,4 +40,8 @@ bool startsLikeAmosProgram(std::span<const std::uint8_t> file);
 // damage, then the document is closed. Throws std::bad_alloc only.
 CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file);
 
+// The same into `listing`, whose strings are emptied first and keep their
+// storage: listing the same file again allocates nothing.
+void WalkCompleteListing(std::span<const std::uint8_t> file, CompleteListing& listing);
+
 }  // namespace zarvex

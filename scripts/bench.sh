@@ -12,10 +12,12 @@ corpus=${ZARVEX_CORPUS_DIR:-$(sed -n 's/^ZARVEX_CORPUS_DIR:PATH=//p' build/defau
 ZARVEX_BENCH_INPUT="$input" "$bin/zarvex_bench" --benchmark_counters_tabular=true
 
 # The whole process, start to exit, as a user or script would run it.
-hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json \
-  "$bin/zarvex-list --rtf $input"
-median=$(sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1)
-echo "zarvex-list --rtf on $input: median $(awk -v s="$median" 'BEGIN { printf "%.1f", s * 1000 }') ms"
+for options in "--rtf" "--complete --rtf" "--asc"; do
+  hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json \
+    "$bin/zarvex-list $options $input" >/dev/null
+  median=$(sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1)
+  echo "zarvex-list $options on $input: median $(awk -v s="$median" 'BEGIN { printf "%.1f", s * 1000 }') ms"
+done
 
 if [ -x "$bin/zarvex_window_bench" ]; then
   QT_QPA_PLATFORM=offscreen "$bin/zarvex_window_bench" "$input"

@@ -1,10 +1,14 @@
-// libFuzzer target: any byte string as a file image through the decoder.
+// libFuzzer target: any byte string as a file image through both listing
+// styles.
 // Built by the "fuzz" preset (clang); run with `make fuzz`.
 #include <cstddef>
 #include <cstdint>
 
 #include "amos_loader.h"
+#include "complete_decoder.h"
+#include "complete_walk.h"
 #include "memory_listing_view.h"
+#include "runtime_error.h"
 
 namespace {
 
@@ -16,9 +20,10 @@ class FuzzHost : public zarvex::ListingHost {
   void setHighlightTicked(bool ticked) override { m_highlight = ticked; }
   zarvex::ListingView& view() override { return m_view; }
   zarvex::MessageAnswer showMessage(const std::string&, zarvex::MessageButtons) override {
-    if (++m_messages > 2) __builtin_trap();  // at most the early-end notice and the summary
+    if (++m_messages > 2) __builtin_trap();  // at most the damage notice and the summary
     return zarvex::MessageAnswer::Ok;
   }
+  void startDecoding() { m_messages = 0; }
 
  private:
   bool m_highlight = false;  // plain mode also reads the document back
@@ -36,5 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   state.FileLength = static_cast<std::int32_t>(size);
   FuzzHost host;
   zarvex::DecodeFileImage(state, host);
+
+  // The complete walk takes any bytes; the decoder on a host only programs.
+  const auto listing = zarvex::WalkCompleteListing({data, size});
+  if (listing.damageOffset > static_cast<std::int64_t>(size)) __builtin_trap();
+  host.startDecoding();
+  try {
+    zarvex::DecodeCompleteListing(state, host);
+  } catch (const zarvex::RuntimeError&) {
+    // Not an AMOS program: refused before anything changed.
+  }
   return 0;
 }
