@@ -79,6 +79,38 @@ TEST_F(ZarvexListTest, ExitStatusTellsWhatWentWrong) {
   EXPECT_EQ(runList("--bogus '" + good + "'", errFile).status, 2);
 }
 
+TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {
+  const std::string path = folder.file("c.AMOS");
+  // Print "é" : Dialog Box, a token only the complete vocabulary knows.
+  testing::writeFile(path, testing::amosFile({testing::TokenLine().token(0x0476).string("\xE9").token(0x0054).token(
+                               0x26E8)}));
+  ListRun run = runList("--asc '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Print \"\xE9\" : Dialog Box\n") << "ISO-8859-1 bytes, as the editor saves them";
+  run = runList("--complete '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Print \"\xC3\xA9\" : Dialog Box\n");
+  run = runList("--complete --rtf '" + path + "'", errFile);
+  EXPECT_TRUE(run.out.ends_with("{\\b Print }{\\cf3 \"\xE9\"} {\\b : Dialog Box}\\par\r\n}")) << run.out;
+  run = runList("'" + path + "'", errFile);
+  EXPECT_NE(run.out.find("<!--"), std::string::npos) << "classic stays the default";
+
+  // A file that is no program is refused; a damaged one is listed up to the damage.
+  const std::string picture = folder.file("picture.AMOS");
+  testing::writeFile(picture, testing::Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  run = runList("--asc '" + picture + "'", errFile);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_NE(err().find("picture.AMOS does not start like an AMOS program"), std::string::npos) << err();
+  testing::Bytes cut = testing::amosFile({testing::TokenLine().token(0x0476), testing::TokenLine().string("long text")});
+  cut.resize(20 + 4 + 6);
+  testing::writeFile(path, cut);
+  run = runList("--asc '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "Print \n\n");
+  EXPECT_NE(err().find("The file ends early, at offset 28"), std::string::npos) << err();
+}
+
 TEST_F(ZarvexListTest, HelpAndVersion) {
   ListRun run = runList("--help", errFile);
   EXPECT_EQ(run.status, 0);
