@@ -30,6 +30,12 @@ class ConsoleHost : public ListingHost {
   void setHighlightTicked(bool ticked) override { m_highlighted = ticked; }
   ListingView& view() override { return *m_view; }
   MessageAnswer showMessage(const std::string& text, MessageButtons buttons) override;
+  void showLoadSummary(const std::string& text) override {
+    if (!m_quiet) showMessage(text, MessageButtons::Ok);
+  }
+
+  // Leaves out the token summary after each file; errors are still told.
+  void setQuiet(bool quiet) { m_quiet = quiet; }
 
   // Prefixes messages with the file they are about.
   void setCurrentFile(const std::string& file) { m_file = file; }
@@ -39,6 +45,7 @@ class ConsoleHost : public ListingHost {
   std::ostream& m_messages;
   std::unique_ptr<ListingView> m_view;
   std::string m_file;
+  bool m_quiet = false;
 };
 
 }  // namespace zarvex

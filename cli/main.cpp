@@ -17,8 +17,8 @@ namespace {
 enum ExitStatus { kOk = 0, kCannotLoad = 1, kUsage = 2, kDamaged = 3 };
 
 constexpr const char* kUsageText =
-    "Usage: zarvex-list [--complete] [--text | --rtf] FILE...\n"
-    "       zarvex-list --asc FILE...\n"
+    "Usage: zarvex-list [--complete] [--text | --rtf] [--quiet] FILE...\n"
+    "       zarvex-list --asc [--quiet] FILE...\n"
     "Prints the listing of each tokenised AMOS program to standard output.\n"
     "\n"
     "  --text      plain listing in UTF-8, one line per program line (default)\n"
@@ -27,6 +27,7 @@ constexpr const char* kUsageText =
     "              vocabulary) instead of the classic 207-token vocabulary\n"
     "  --asc       the complete listing as the AMOS editor saves it as text:\n"
     "              ISO-8859-1 bytes, a line feed after every line\n"
+    "  --quiet     leave out the count of extension and undecodable tokens\n"
     "  --help      show this help\n"
     "  --version   show the version\n"
     "\n"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   enum class Output { Text, Rtf, Asc };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
+  bool quiet = false;
   bool optionsEnd = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
       output = Output::Text;
     } else if (!optionsEnd && arg == "--asc") {
       output = Output::Asc;
+    } else if (!optionsEnd && (arg == "--quiet" || arg == "-q")) {
+      quiet = true;
     } else if (!optionsEnd && arg == "--complete") {
       style = zarvex::ListingStyle::Complete;
     } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
   // The complete style gives its plain text beside the document, so the view
   // is never read then.
   zarvex::ConsoleHost host(output == Output::Rtf || complete, std::cerr);
+  host.setQuiet(quiet);
   for (const auto& file : files) {
     host.setCurrentFile(file);
     zarvex::ListingState state;

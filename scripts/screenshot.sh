@@ -1,44 +1,60 @@
 #!/usr/bin/env bash
-# Opens the viewer on the demo program under a virtual X display, answers the
-# summary message, and saves a picture of the window to docs/screenshot.png.
+# Opens the viewer on the demo program under a virtual X display, once in each
+# listing style, answers the summary message, and saves pictures of the window:
+# docs/screenshot.png (classic vocabulary, the first run's style) and
+# docs/screenshot-complete.png (Options > Complete Vocabulary ticked).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build/default/bin
-out=docs/screenshot.png
 mkdir -p docs
 
 display=:97
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
 xvfb=$!
-trap 'kill $viewer $xvfb 2>/dev/null || true' EXIT
+viewer=
+settings=$(mktemp -d)
+trap 'kill $viewer $xvfb 2>/dev/null || true; rm -rf "$settings"' EXIT
 sleep 1
 export DISPLAY=$display
 unset QT_QPA_PLATFORM
+# The viewer's remembered choices live here, not in the user's own settings.
+export XDG_CONFIG_HOME=$settings
 
-"$bin/zarvex" examples/demo.AMOS &
-viewer=$!
+shoot() {  # STYLE OUTPUT
+  mkdir -p "$settings/Zarvex"
+  printf '[listing]\nstyle=%s\n' "$1" > "$settings/Zarvex/Zarvex.conf"
+  "$bin/zarvex" examples/demo.AMOS &
+  viewer=$!
 
-# The summary of extension and undefined tokens comes before the window.
-for _ in $(seq 50); do
-  box=$(xdotool search --onlyvisible --name '^Zarvex$' 2>/dev/null | head -1 || true)
-  [ -n "$box" ] && break
-  sleep 0.2
-done
-if [ -n "${box:-}" ]; then
-  sleep 0.5
-  xdotool windowfocus --sync "$box" 2>/dev/null || true
-  xdotool key Return
-fi
+  # The summary of extension and undefined tokens comes before the window.
+  local box= window=
+  for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --name '^Zarvex$' 2>/dev/null | head -1 || true)
+    [ -n "$box" ] && break
+    sleep 0.2
+  done
+  if [ -n "$box" ]; then
+    sleep 0.5
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+  fi
 
-for _ in $(seq 50); do
-  window=$(xdotool search --onlyvisible --name '^Zarvex - demo.AMOS$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "${window:-}" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
-sleep 1
-# Without a window manager the window has no frame: take the screen and cut
-# the window's rectangle out of it.
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
-echo "wrote $out"
+  for _ in $(seq 50); do
+    window=$(xdotool search --onlyvisible --name '^Zarvex - demo.AMOS$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
+  sleep 1
+  # Without a window manager the window has no frame: take the screen and cut
+  # the window's rectangle out of it.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+  kill "$viewer" 2>/dev/null || true
+  wait "$viewer" 2>/dev/null || true
+  viewer=
+  echo "wrote $2"
+}
+
+shoot classic docs/screenshot.png
+shoot complete docs/screenshot-complete.png

@@ -126,8 +126,8 @@ TEST_F(ListingStyleSwitchTest, StatusBarNamesTheStyleAndPointsClassicReadersToTh
   t.dialog->paths = {QString::fromStdString(writeProgram(4))};
   w.mnuOpen_Click();
   EXPECT_TRUE(w.lblStatus->text().startsWith("Classic vocabulary"));
-  EXPECT_TRUE(w.lblStatus->text().contains("4 undecodable tokens")) << w.lblStatus->text().toStdString();
-  EXPECT_TRUE(w.lblStatus->text().contains("Options > Complete Vocabulary"));
+  EXPECT_TRUE(w.lblStatus->text().contains("4 tokens undecoded")) << w.lblStatus->text().toStdString();
+  EXPECT_TRUE(w.lblStatus->text().contains("Complete Vocabulary decodes them"));
   w.mnuOptionComplete_Click();
   EXPECT_TRUE(w.lblStatus->text().startsWith("Complete vocabulary"));
 }

@@ -87,6 +87,7 @@ TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {
   ListRun run = runList("--asc '" + path + "'", errFile);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "Print \"\xE9\" : Dialog Box\n") << "ISO-8859-1 bytes, as the editor saves them";
+  EXPECT_EQ(err(), "") << "every token decoded, so no summary";
   run = runList("--complete '" + path + "'", errFile);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "Print \"\xC3\xA9\" : Dialog Box\n");
@@ -94,6 +95,10 @@ TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {
   EXPECT_TRUE(run.out.ends_with("{\\b Print }{\\cf3 \"\xE9\"} {\\b : Dialog Box}\\par\r\n}")) << run.out;
   run = runList("'" + path + "'", errFile);
   EXPECT_NE(run.out.find("<!--"), std::string::npos) << "classic stays the default";
+  EXPECT_NE(err().find("1 Undefined calls"), std::string::npos);
+  run = runList("--quiet '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(err(), "") << "--quiet leaves the summary out";
 
   // A file that is no program is refused; a damaged one is listed up to the damage.
   const std::string picture = folder.file("picture.AMOS");

@@ -224,11 +224,13 @@ void frmZarvex::updateStatus() {
   } else {
     text = QStringLiteral("Classic vocabulary");
     if (!m_state.FileBytes.empty() && m_lastResult.undefinedCalls > 0) {
-      text += QStringLiteral(" \u2014 %1 undecodable tokens; Options > Complete Vocabulary decodes them")
-                  .arg(m_lastResult.undefinedCalls);
+      text += QStringLiteral(": %1 tokens undecoded; Complete Vocabulary decodes them").arg(m_lastResult.undefinedCalls);
     }
   }
   lblStatus->setText(text);
+  lblStatus->setToolTip(listingStyle() == ListingStyle::Complete
+                            ? QString()
+                            : QStringLiteral("Options > Complete Vocabulary lists every AMOS token"));
 }
 
 void frmZarvex::cmdViewBank_Click() {

@@ -11,6 +11,8 @@ enum : std::uint16_t {
   kPrint = 0x0476, kScreenOpen = 0x09EA, kCls = 0x0BB8, kLowres = 0x0C90, kWaitVbl = 0x0CCA, kBar = 0x0EC8,
   kText = 0x0F4A, kInk = 0x1044, kCursOff = 0x1446, kMouseKey = 0x1E32, kPoke = 0x21CA, kOr = 0xFF4C,
   kEquals = 0xFFA2, kLess = 0xFFAC, kGreater = 0xFFB6, kPlus = 0xFFC0, kMinus = 0xFFCA,
+  // AMOS Professional only: the classic vocabulary has no rows for these.
+  kExitIf = 0x0290, kDialogBox = 0x26E8, kRoundOpen = 0x0074, kRoundClose = 0x007C, kAtLeast = 0xFF8E,
 };
 constexpr std::uint8_t kFloatFlag = 1, kStringFlag = 2;
 const Bytes kNoPayload2 = {0, 0}, kNoPayload4 = {0, 0, 0, 0}, kNoPayload8(8, 0);
@@ -19,7 +21,7 @@ const Bytes kNoPayload2 = {0, 0}, kNoPayload4 = {0, 0, 0, 0}, kNoPayload8(8, 0);
 Bytes demoProgram() {
   std::vector<TokenLine> lines;
   lines.push_back(TokenLine().text(kTokQuoteRem, " Zarvex demo: a bouncing ball"));
-  lines.push_back(TokenLine().text(kTokRem, "Open a low resolution screen and hide the cursor"));
+  lines.push_back(TokenLine().text(kTokRem, " Open a low resolution screen and hide the cursor"));
   lines.push_back(TokenLine().token(kScreenOpen).decimal(0).token(kComma).decimal(320).token(kComma).decimal(200)
                       .token(kComma).decimal(16).token(kComma).token(kLowres));
   lines.push_back(TokenLine().token(kCursOff).token(kColon).token(kCls).decimal(0));
@@ -33,8 +35,11 @@ Bytes demoProgram() {
   lines.push_back(TokenLine(2).name(kTokProcedureCall, "draw_ball").token(kOpenBracket).variable("x").token(kComma)
                       .variable("y").token(kCloseBracket));
   lines.push_back(TokenLine(2).token(kIf, kNoPayload2).token(kMouseKey).token(kThen).token(kExit, kNoPayload4));
+  lines.push_back(TokenLine(2).token(kExitIf, kNoPayload4).variable("score").token(kAtLeast).decimal(100));
   lines.push_back(TokenLine(2).token(kWaitVbl));
   lines.push_back(TokenLine().token(kLoop));
+  lines.push_back(TokenLine().variable("r").token(kEquals).token(kDialogBox).token(kRoundOpen)
+                      .string("Well played!").token(kRoundClose));
   lines.push_back(TokenLine().token(kEnd));
   lines.push_back(TokenLine().name(kTokLabel, "move_ball"));
   lines.push_back(TokenLine(2).variable("x").token(kEquals).variable("x").token(kPlus).variable("dx", kFloatFlag));
