@@ -47,7 +47,10 @@ std::vector<std::uint8_t> readInput() {
   return bytes;
 }
 
-void BM_DecodeFileImage(benchmark::State& s) {
+// From file image to finished listing document through `decode`, as the
+// window and zarvex-list run it.
+template <typename Decode>
+void decodeImage(benchmark::State& s, Decode decode) {
   const auto bytes = readInput();
   NullHost host;
   ListingState state;
@@ -55,28 +58,20 @@ void BM_DecodeFileImage(benchmark::State& s) {
     state.FileBytes = bytes;
     state.FileBytes.push_back(0);
     state.FileLength = static_cast<std::int32_t>(bytes.size());
-    DecodeFileImage(state, host);
+    decode(state, host);
     benchmark::DoNotOptimize(state.RtfDocument.data());
   }
   s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
   s.counters["document_bytes"] = static_cast<double>(state.RtfDocument.size());
 }
+
+void BM_DecodeFileImage(benchmark::State& s) {
+  decodeImage(s, [](ListingState& state, ListingHost& host) { DecodeFileImage(state, host); });
+}
 BENCHMARK(BM_DecodeFileImage)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
-// The complete style on a host, as the window and zarvex-list run it.
 void BM_DecodeCompleteListing(benchmark::State& s) {
-  const auto bytes = readInput();
-  NullHost host;
-  ListingState state;
-  for (auto _ : s) {
-    state.FileBytes = bytes;
-    state.FileBytes.push_back(0);
-    state.FileLength = static_cast<std::int32_t>(bytes.size());
-    DecodeCompleteListing(state, host);
-    benchmark::DoNotOptimize(state.RtfDocument.data());
-  }
-  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
-  s.counters["document_bytes"] = static_cast<double>(state.RtfDocument.size());
+  decodeImage(s, [](ListingState& state, ListingHost& host) { DecodeCompleteListing(state, host); });
 }
 BENCHMARK(BM_DecodeCompleteListing)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 

@@ -9,6 +9,7 @@
 
 #include "amos_program_builder.h"
 #include "complete_walk.h"
+#include "corpus.h"
 #include "rich_text_view.h"
 #include "temp_folder.h"
 #include "window_fakes.h"
@@ -38,18 +39,8 @@ class ListingStyleSwitchTest : public ::testing::Test {
   }
 
   static std::string completeText(const std::string& path) {
-    const std::string bytes = readFile(path);
+    const std::string bytes = testing::readBytes(path);
     return WalkCompleteListing({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}).text;
-  }
-
-  static std::string readFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    std::string bytes;
-    char buffer[4096];
-    std::size_t got;
-    while (f != nullptr && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
-    if (f != nullptr) std::fclose(f);
-    return bytes;
   }
 
   testing::TempFolder folder;
