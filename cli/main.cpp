@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "amos_loader.h"
+#include "bank_commands.h"
 #include "console_host.h"
 #include "file_system.h"
 #include "latin1_text.h"
@@ -19,7 +20,10 @@ enum ExitStatus { kOk = 0, kCannotLoad = 1, kUsage = 2, kDamaged = 3 };
 constexpr const char* kUsageText =
     "Usage: zarvex-list [--complete] [--text | --rtf] [--quiet] FILE...\n"
     "       zarvex-list --asc [--quiet] FILE...\n"
-    "Prints the listing of each tokenised AMOS program to standard output.\n"
+    "       zarvex-list --banks FILE...\n"
+    "       zarvex-list --extract FOLDER FILE...\n"
+    "Prints the listing of each tokenised AMOS program to standard output, or\n"
+    "lists and extracts the memory banks of programs and bank files (.abk, .abs).\n"
     "\n"
     "  --text      plain listing in UTF-8, one line per program line (default)\n"
     "  --rtf       the highlighted listing document, byte for byte\n"
@@ -28,21 +32,29 @@ constexpr const char* kUsageText =
     "  --asc       the complete listing as the AMOS editor saves it as text:\n"
     "              ISO-8859-1 bytes, a line feed after every line\n"
     "  --quiet     leave out the count of extension and undecodable tokens\n"
+    "  --banks     one line a bank: number, type, chip or fast, length in bytes,\n"
+    "              and the number of images or samples\n"
+    "  --extract FOLDER\n"
+    "              write each bank into FOLDER as NAME.bankNN.abk, with its images\n"
+    "              (.imageMMM.png), packed picture (.picture.png), samples\n"
+    "              (.sampleMMM.wav)\n"
     "  --help      show this help\n"
     "  --version   show the version\n"
     "\n"
     "Messages go to standard error. Exit status: 0 success, 1 a file could not be\n"
-    "loaded, 2 wrong usage, 3 a file was damaged (listed as far as it goes).\n";
+    "loaded or a file written, 2 wrong usage, 3 a file or bank was damaged (listed\n"
+    "as far as it goes).\n";
 
 void writeAll(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum class Output { Text, Rtf, Asc };
+  enum class Output { Text, Rtf, Asc, Banks, Extract };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
   bool quiet = false;
+  std::string extractFolder;
   bool optionsEnd = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -55,6 +67,15 @@ int main(int argc, char** argv) {
       output = Output::Text;
     } else if (!optionsEnd && arg == "--asc") {
       output = Output::Asc;
+    } else if (!optionsEnd && arg == "--banks") {
+      output = Output::Banks;
+    } else if (!optionsEnd && arg == "--extract") {
+      if (i + 1 >= argc) {
+        std::cerr << "zarvex-list: --extract needs a folder\n\n" << kUsageText;
+        return kUsage;
+      }
+      output = Output::Extract;
+      extractFolder = argv[++i];
     } else if (!optionsEnd && (arg == "--quiet" || arg == "-q")) {
       quiet = true;
     } else if (!optionsEnd && arg == "--complete") {
@@ -79,6 +100,8 @@ int main(int argc, char** argv) {
   }
   // Loading makes the program's folder current, so fix every path first.
   for (auto& file : files) file = zarvex::absolutePath(file);
+  if (output == Output::Banks) return zarvex::listBanks(files, std::cout, std::cerr);
+  if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, std::cerr);
 
   if (output == Output::Asc) style = zarvex::ListingStyle::Complete;
   const bool complete = style == zarvex::ListingStyle::Complete;
@@ -113,6 +136,9 @@ int main(int argc, char** argv) {
         break;
       case Output::Text:
         writeAll(zarvex::latin1ToUtf8(complete ? state.PlainListing : host.view().plainText()));
+        break;
+      case Output::Banks:
+      case Output::Extract:
         break;
     }
   }

@@ -1,0 +1,36 @@
+// Packed pictures ("Pac.Pic." memory banks): an optional 90-byte screen
+// header (its palette and display mode), a 24-byte picture header, and three
+// byte streams (picture bytes, run bits, run-control bits) that unpack into a
+// planar bitmap of 8 * B pixels by K * T lines in D planes.
+#pragma once
+
+#include <cstdint>
+
+#include "bank_picture.h"
+#include "bank_set.h"
+
+namespace zarvex {
+
+// Larger pictures than this are refused as damaged: real ones are far
+// smaller, and a few bytes of stream could otherwise ask for gigabytes.
+inline constexpr std::int64_t kMaxPackedPixels = 16 * 1024 * 1024;
+
+struct PackedPicture {
+  bool screenHeader = false;  // without one there is no palette: grey levels
+  int screenWidth = 0;
+  int screenHeight = 0;
+  std::uint16_t displayMode = 0;  // BPLCON0: bit 15 hires, bit 11 hold-and-modify, bit 2 interlace
+  int depth = 0;                  // bit-planes of the picture
+  Palette palette{};
+  BankPicture picture;
+
+  bool holdAndModify() const { return depth == 6 && (displayMode & 0x0800) != 0; }
+  bool hires() const { return (displayMode & 0x8000) != 0; }
+};
+
+// Unpacks `bank`'s picture. Throws BankDamage (offsets from the bank's start)
+// when a header or stream runs past the bank's end or the sizes make no
+// picture.
+PackedPicture unpackPicture(const Bank& bank);
+
+}  // namespace zarvex

@@ -1,0 +1,115 @@
+#include "bank_commands.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+#include "atomic_file.h"
+#include "bank_outputs.h"
+#include "bank_set.h"
+#include "file_system.h"
+#include "png_encoder.h"
+#include "runtime_error.h"
+
+namespace zarvex {
+
+namespace {
+
+enum { kOk = 0, kCannotLoad = 1, kDamaged = 3 };
+
+// Bank files and programs with banks are read whole; real ones are far
+// smaller than this (an Amiga had a few megabytes in all).
+constexpr std::int64_t kMaxBankFileSize = 16 * 1024 * 1024;
+
+struct LoadedFile {
+  std::vector<std::uint8_t> bytes;  // the file and one zero byte
+  std::span<const std::uint8_t> file() const { return {bytes.data(), bytes.size() - 1}; }
+};
+
+std::optional<LoadedFile> load(const std::string& path, std::ostream& messages) {
+  try {
+    const std::int64_t size = fileSize(path);
+    if (size > kMaxBankFileSize) {
+      messages << "zarvex-list: " << path << ": the file is too big to hold banks\n";
+      return std::nullopt;
+    }
+    LoadedFile loaded{readFileImage(path, size)};
+    if (bankSourceOf(loaded.file()) == BankSource::Unknown) {
+      messages << "zarvex-list: " << path << ": neither an AMOS program nor a bank file\n";
+      return std::nullopt;
+    }
+    return loaded;
+  } catch (const RuntimeError& e) {
+    messages << "zarvex-list: " << path << ": Error loading file: " << e.description() << '\n';
+    return std::nullopt;
+  }
+}
+
+void reportDamage(const std::string& path, std::int64_t offset, const std::string& what, std::ostream& messages) {
+  messages << "zarvex-list: " << path << ": damaged bank at offset " << offset << ": " << what << '\n';
+}
+
+int worse(int a, int b) { return a == kCannotLoad || b == kCannotLoad ? kCannotLoad : std::max(a, b); }
+
+}  // namespace
+
+int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages) {
+  int status = kOk;
+  for (const std::string& path : files) {
+    const auto loaded = load(path, messages);
+    if (!loaded) {
+      status = kCannotLoad;
+      continue;
+    }
+    const BankSet set = readBanks(loaded->file());
+    for (const Bank& bank : set.banks) out << bankListingLine(bank) << '\n';
+    if (set.damaged) {
+      reportDamage(path, set.damageOffset, set.damage, messages);
+      status = worse(status, kDamaged);
+    }
+  }
+  return status;
+}
+
+int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::ostream& messages) {
+  int status = kOk;
+  for (const std::string& path : files) {
+    const auto loaded = load(path, messages);
+    if (!loaded) {
+      status = kCannotLoad;
+      continue;
+    }
+    const BankSet set = readBanks(loaded->file());
+    const std::string name = std::filesystem::path(path).filename().string();
+    try {
+      for (const Bank& bank : set.banks) {
+        try {
+          forEachBankOutput(name, bank, [&](const BankOutput& output) {
+            const std::string target = (std::filesystem::path(folder) / output.name).string();
+            if (output.picture != nullptr) {
+              writeFileAtomically(target, encodePng(*output.picture));
+            } else {
+              writeFileAtomically(target, output.bytes);
+            }
+          });
+        } catch (const BankDamage& damage) {
+          reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
+          status = worse(status, kDamaged);
+        }
+      }
+    } catch (const RuntimeError& e) {
+      messages << "zarvex-list: " << e.description() << '\n';
+      return kCannotLoad;  // a write failed: the next would too
+    } catch (const std::runtime_error& e) {
+      messages << "zarvex-list: " << path << ": " << e.what() << '\n';
+      return kCannotLoad;
+    }
+    if (set.damaged) {
+      reportDamage(path, set.damageOffset, set.damage, messages);
+      status = worse(status, kDamaged);
+    }
+  }
+  return status;
+}
+
+}  // namespace zarvex

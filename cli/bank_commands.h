@@ -1,0 +1,16 @@
+// zarvex-list's bank commands: --banks lists the banks of programs and bank
+// files, --extract writes each bank and its pictures and sounds as files.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zarvex {
+
+// Exit statuses, as for listings: 0 success, 1 a file could not be read or a
+// file could not be written, 3 a bank was damaged (what came before it done).
+int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages);
+int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::ostream& messages);
+
+}  // namespace zarvex
