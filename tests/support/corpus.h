@@ -2,6 +2,7 @@
 // in place from the folder the build names.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -1,0 +1,108 @@
+// Damaged banks: every truncation of real bank files and random byte flips.
+// The reader never crashes or reads outside its bytes (the sanitizer build
+// checks the reads), keeps the banks before the damage, and zarvex-list
+// answers 0 or 3.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <random>
+
+#include "bank_files.h"
+#include "bank_outputs.h"
+#include "bank_set.h"
+#include "temp_folder.h"
+
+namespace zarvex {
+namespace {
+
+std::span<const std::uint8_t> bytesOf(const std::string& s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// Reads every bank and every output of it; returns how many banks were whole.
+std::size_t readEverything(const std::string& bytes, bool& damaged) {
+  const BankSet set = readBanks(bytesOf(bytes));
+  damaged = set.damaged;
+  if (set.damaged) {
+    EXPECT_GE(set.damageOffset, 0);
+    EXPECT_LE(set.damageOffset, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_FALSE(set.damage.empty());
+  }
+  for (const Bank& bank : set.banks) {
+    EXPECT_LE(bank.offset + bank.bytes.size(), bytes.size());
+    try {
+      forEachBankOutput("x", bank, [](const BankOutput& output) {
+        if (output.picture != nullptr) {
+          EXPECT_EQ(output.picture->rgb.size(),
+                    static_cast<std::size_t>(output.picture->width) * static_cast<std::size_t>(output.picture->height));
+        }
+      });
+    } catch (const BankDamage& d) {
+      damaged = true;
+      EXPECT_LE(d.offset, static_cast<std::int64_t>(bank.bytes.size()));
+    }
+  }
+  return set.banks.size();
+}
+
+TEST(DamagedBanks, EveryTruncationKeepsTheBanksBeforeTheCut) {
+  SKIP_WITHOUT_BANKS();
+  for (const char* name : {"Col.Abk", "Install_Banks.Abs"}) {
+    const std::string whole = testing::readBytes(testing::bankFolder() / name);
+    ASSERT_FALSE(whole.empty()) << name;
+    bool damaged = false;
+    const std::size_t banks = readEverything(whole, damaged);
+    ASSERT_FALSE(damaged) << name;
+    const BankSet full = readBanks(bytesOf(whole));
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+      const std::size_t kept = readEverything(whole.substr(0, cut), damaged);
+      EXPECT_TRUE(damaged) << name << " cut at " << cut;
+      EXPECT_LT(kept, banks) << name << " cut at " << cut;
+      // A bank is kept exactly when it ends before the cut.
+      std::size_t whole_before = 0;
+      for (const Bank& bank : full.banks) whole_before += bank.offset + bank.bytes.size() <= cut ? 1 : 0;
+      EXPECT_EQ(kept, whole_before) << name << " cut at " << cut;
+    }
+  }
+}
+
+TEST(DamagedBanks, RandomByteFlipsNeverHurt) {
+  SKIP_WITHOUT_BANKS();
+  std::mt19937 random(20261207);
+  for (const char* name : {"Install_Banks.Abs", "level1_screen.abk", "Mixture.abk"}) {
+    const std::string whole = testing::readBytes(testing::bankFolder() / name);
+    for (int round = 0; round < 200; ++round) {
+      std::string damaged = whole;
+      const int flips = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < flips; ++i) damaged[random() % damaged.size()] = static_cast<char>(random() & 0xFF);
+      bool wasDamaged = false;
+      readEverything(damaged, wasDamaged);
+    }
+  }
+}
+
+TEST(DamagedBanks, ZarvexListSaysDamagedAndKeepsWhatCameBefore) {
+  SKIP_WITHOUT_BANKS();
+  const std::string whole = testing::readBytes(testing::bankFolder() / "Install_Banks.Abs");
+  testing::TempFolder folder;
+  const std::string cut = folder.file("cut.Abs");
+  {
+    std::FILE* f = std::fopen(cut.c_str(), "wb");
+    std::fwrite(whole.data(), 1, whole.size() / 2, f);
+    std::fclose(f);
+  }
+  const std::string out = folder.file("out");
+  std::filesystem::create_directory(out);
+  const std::string command = std::string(ZARVEX_LIST_PATH) + " --extract '" + out + "' '" + cut + "' 2>/dev/null";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(out) / "cut.Abs.bank01.abk"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(out) / "cut.Abs.bank01.image001.png"));
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos) << "no half-written file";
+  }
+}
+
+}  // namespace
+}  // namespace zarvex
