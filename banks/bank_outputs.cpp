@@ -8,15 +8,11 @@
 
 namespace zarvex {
 
-namespace {
-
-std::string numbered(const char* kind, int number, const char* extension) {
-  char text[32];
+std::string numberedOutputName(const std::string& stem, const char* kind, int number, const char* extension) {
+  char text[48];
   std::snprintf(text, sizeof text, ".%s%03d.%s", kind, number, extension);
-  return text;
+  return stem + text;
 }
-
-}  // namespace
 
 std::string bankListingLine(const Bank& bank) {
   std::string line = std::to_string(bank.number) + ' ' + bank.typeName + (bank.chip ? " chip " : " fast ") +
@@ -44,13 +40,13 @@ void forEachBankOutput(const std::string& fileName, const Bank& bank,
     for (const SpriteImage& image : sprites.images) {
       if (image.empty()) continue;
       const BankPicture picture = spritePicture(image, sprites.palette);
-      write({stem + numbered("image", image.slot, "png"), {}, &picture});
+      write({numberedOutputName(stem, "image", image.slot, "png"), {}, &picture});
     }
   } else if (bank.typeName == "Pac.Pic.") {
     const PackedPicture packed = unpackPicture(bank);
     write({stem + ".picture.png", {}, &packed.picture});
   } else if (bank.typeName == "Samples") {
-    for (const Sample& sample : readSamples(bank)) write({stem + numbered("sample", sample.slot, "wav"), wavFile(sample), nullptr});
+    for (const Sample& sample : readSamples(bank)) write({numberedOutputName(stem, "sample", sample.slot, "wav"), wavFile(sample), nullptr});
   }
 }
 

@@ -23,6 +23,9 @@ std::string bankListingLine(const Bank& bank);
 // "NAME.bankNN".
 std::string bankFileStem(const std::string& fileName, const Bank& bank);
 
+// "STEM.KINDMMM.EXTENSION", as in "x.abk.bank01.image003.png".
+std::string numberedOutputName(const std::string& stem, const char* kind, int number, const char* extension);
+
 // A file of an extraction: bytes to write as they are, or a picture to
 // write as an opaque RGB PNG.
 struct BankOutput {

@@ -18,6 +18,10 @@
 
 namespace zarvex {
 
+// Bank files and programs with banks are read whole; real ones are far
+// smaller than this (an Amiga had a few megabytes of memory in all).
+inline constexpr std::int64_t kMaxBankFileSize = 16 * 1024 * 1024;
+
 enum class BankKind { Sprites, Icons, Memory };
 
 struct Bank {

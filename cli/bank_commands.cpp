@@ -17,10 +17,6 @@ namespace {
 
 enum { kOk = 0, kCannotLoad = 1, kDamaged = 3 };
 
-// Bank files and programs with banks are read whole; real ones are far
-// smaller than this (an Amiga had a few megabytes in all).
-constexpr std::int64_t kMaxBankFileSize = 16 * 1024 * 1024;
-
 struct LoadedFile {
   std::vector<std::uint8_t> bytes;  // the file and one zero byte
   std::span<const std::uint8_t> file() const { return {bytes.data(), bytes.size() - 1}; }

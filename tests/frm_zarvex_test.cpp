@@ -78,7 +78,7 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(w.mnuImport->actions()[0]->text(), "&AMOS File...");
   EXPECT_TRUE(w.mnuImportAmos->isEnabled());
   EXPECT_EQ(w.mnuImport->actions()[1]->text(), "A&BK File...");
-  EXPECT_FALSE(w.mnuImportAbk->isEnabled());
+  EXPECT_TRUE(w.mnuImportAbk->isEnabled());
   ASSERT_EQ(w.mnuExport->actions().size(), 2);
   EXPECT_EQ(w.mnuExportTxt->text(), "&TXT File...");
   EXPECT_EQ(w.mnuExportRtf->text(), "&RTF File...");

@@ -22,9 +22,12 @@ QString CommonDialog::qtNameFilter() const {
 }
 
 bool CommonDialog::matches(const QString& fileName) const {
-  const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern()),
-                              QRegularExpression::CaseInsensitiveOption);
-  return re.match(fileName).hasMatch();
+  for (const QString& wildcard : pattern().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(wildcard),
+                                QRegularExpression::CaseInsensitiveOption);
+    if (re.match(fileName).hasMatch()) return true;
+  }
+  return false;
 }
 
 QString QtCommonDialog::showOpen(QWidget* parent) {
@@ -34,6 +37,19 @@ QString QtCommonDialog::showOpen(QWidget* parent) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);  // its file list matches patterns without case
   dialog.setNameFilter(qtNameFilter());
   dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
+  }
+  return dialog.selectedFiles().constFirst();
+}
+
+QString QtCommonDialog::showSave(QWidget* parent, const QString& suggestedName) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (!filter().isEmpty()) dialog.setNameFilter(qtNameFilter());
+  dialog.selectFile(suggestedName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
   }

@@ -1,6 +1,7 @@
 // dlgCommon: the file-open dialog of the Open and Import commands.
 //
-// Its filter is one entry, written as "description | pattern". Patterns match
+// Its filter is one entry, written as "description | pattern", where the
+// pattern may hold several blank-separated wildcards. Patterns match
 // file names regardless of case, so "*.amos" finds the *.AMOS files real
 // programs are saved as. Cancelling is reported as run-time error 32755, not
 // as an empty name.
@@ -19,6 +20,9 @@ class CommonDialog {
   // Shows the dialog and waits; returns the chosen path. Throws RuntimeError
   // 32755 when the user cancels.
   virtual QString showOpen(QWidget* parent) = 0;
+  // The same for a file to write, starting with `suggestedName`; asks before
+  // an existing file is replaced.
+  virtual QString showSave(QWidget* parent, const QString& suggestedName) = 0;
 
   void setFilter(const QString& filter) { m_filter = filter; }
   const QString& filter() const { return m_filter; }
@@ -40,6 +44,7 @@ class CommonDialog {
 class QtCommonDialog : public CommonDialog {
  public:
   QString showOpen(QWidget* parent) override;
+  QString showSave(QWidget* parent, const QString& suggestedName) override;
 };
 
 }  // namespace zarvex

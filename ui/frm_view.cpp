@@ -1,13 +1,20 @@
 #include "frm_view.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
+#include "bank_canvas.h"
+#include "bank_images.h"
+#include "bank_outputs.h"
 #include "picture_box.h"
 #include "place_control.h"
+#include "runtime_error.h"
+#include "save_file.h"
 
 namespace zarvex {
 
@@ -27,7 +34,34 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   setTabOrder(picPicture, txtText);
   picPicture->setFocusPolicy(Qt::TabFocus);
 
+  // The bank controls: hidden until a bank is shown.
+  picCanvas = new BankCanvas(picPicture);
+  picCanvas->setObjectName(QStringLiteral("picCanvas"));
+  auto* pictureLayout = new QVBoxLayout(picPicture);
+  pictureLayout->setContentsMargins(1, 1, 1, 1);
+  pictureLayout->addWidget(picCanvas);
+  picCanvas->hide();
+  cboZoom = new QComboBox(this);
+  cboZoom->setObjectName(QStringLiteral("cboZoom"));
+  for (int zoom = 1; zoom <= 8; ++zoom) cboZoom->addItem(QStringLiteral("%1x").arg(zoom), zoom);
+  cboZoom->setToolTip(QStringLiteral("Zoom"));
+  cboZoom->hide();
+  cmdSave = new QPushButton(QStringLiteral("Save..."), this);
+  cmdSave->setObjectName(QStringLiteral("cmdSave"));
+  cmdSave->hide();
+
   QObject::connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+  QObject::connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+  QObject::connect(cboZoom, &QComboBox::currentIndexChanged, this,
+                   [this](int index) { picCanvas->setZoom(cboZoom->itemData(index).toInt()); });
+  QObject::connect(picCanvas, &BankCanvas::clicked, this, [this](QPoint pixel) {
+    for (std::size_t i = 0; i < m_cells.size(); ++i) {
+      if (m_cells[i].contains(pixel)) selectItem(m_cellSlots[i]);
+    }
+  });
+  QObject::connect(lstHex, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!m_samples.empty() && row >= 0) m_selected = row + 1;
+  });
   resize(kClientWidth, kClientHeight);
   Form_Load();
 }
@@ -85,9 +119,168 @@ void frmView::Form_Resize() {
                            static_cast<QWidget*>(picPicture)}) {
     control->setGeometry(8, 8, width, height);
   }
+  if (!m_bank && m_bankBytes.empty()) return;
+  // With a bank: the strip below the display holds its description, the
+  // zoom, Save... and Close Window, the buttons at the right edge.
+  const int top = this->height() - 30;
+  cmdClose->setGeometry(this->width() - 105, top, 97, 25);
+  cmdSave->setGeometry(cmdClose->x() - 105, top, 97, 25);
+  cboZoom->setGeometry(cmdSave->x() - 72, top, 64, 25);
+  Label1->setGeometry(8, top, std::max(0, cboZoom->x() - 16), 25);
 }
 
 void frmView::cmdClose_Click() { close(); }
+
+void frmView::setServices(std::shared_ptr<CommonDialog> dialog, std::shared_ptr<MessageBoxes> messages) {
+  m_dialog = std::move(dialog);
+  m_messages = std::move(messages);
+}
+
+bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileName) {
+  m_bankBytes = std::move(bankBytes);
+  m_fileName = fileName;
+  m_sprites = {};
+  m_picture.reset();
+  m_samples.clear();
+  m_selected = 0;
+  cmdSave->show();
+  cboZoom->show();
+  Label1->show();
+  Label1->raise();
+  cmdSave->setEnabled(false);
+  cboZoom->setEnabled(false);
+  resize(kBankWidth, kBankHeight);
+  bool whole = true;
+  try {
+    m_bank = readBank(m_bankBytes, 0);
+    setWindowTitle(QStringLiteral("View Bank - ") + bankDescription(*m_bank));
+    if (m_bank->kind != BankKind::Memory) {
+      showSprites();
+    } else if (m_bank->typeName == "Pac.Pic.") {
+      m_picture = unpackPicture(*m_bank);
+      setViewType(4);
+      picCanvas->setImage(toQImage(m_picture->picture));
+      picCanvas->show();
+      cboZoom->setEnabled(true);
+      cmdSave->setEnabled(true);
+    } else if (m_bank->typeName == "Samples") {
+      showSamples();
+    } else {
+      setViewType(0);
+      lstHex->addItems(hexDump(m_bank->bytes));
+    }
+    Label1->setText(bankDescription(*m_bank, m_picture ? &*m_picture : nullptr));
+  } catch (const BankDamage& damage) {
+    whole = false;
+    Label1->setText(QStringLiteral("Damaged bank at offset %1: %2")
+                        .arg(damage.offset)
+                        .arg(QString::fromStdString(damage.what)));
+    if (m_viewType != 0 && m_viewType != 4) {
+      setViewType(0);
+      lstHex->addItems(hexDump(m_bankBytes));
+    }
+  }
+  Form_Resize();
+  return whole;
+}
+
+void frmView::showSprites() {
+  m_sprites = readSpriteBank(*m_bank);
+  for (const SpriteImage& image : m_sprites.images) {
+    if (!image.empty()) {
+      m_selected = image.slot;
+      break;
+    }
+  }
+  setViewType(4);
+  picCanvas->show();
+  redrawSprites();
+  cboZoom->setEnabled(true);
+  cmdSave->setEnabled(m_selected != 0);
+}
+
+void frmView::redrawSprites() {
+  SpriteSheet sheet = spriteSheet(m_sprites, m_selected);
+  m_cells = std::move(sheet.cells);
+  m_cellSlots = std::move(sheet.cellSlots);
+  picCanvas->setImage(sheet.image);
+}
+
+void frmView::showSamples() {
+  m_samples = readSamples(*m_bank);
+  setViewType(0);
+  for (const Sample& sample : m_samples) {
+    lstHex->addItem(QStringLiteral("%1  %2  %3 Hz  %4 bytes  %5 s")
+                        .arg(sample.slot, 3)
+                        .arg(QString::fromLatin1(sample.name.c_str()), -8)
+                        .arg(sample.rate, 5)
+                        .arg(sample.sound.size(), 7)
+                        .arg(sample.seconds(), 0, 'f', 3));
+  }
+  if (!m_samples.empty()) {
+    lstHex->setCurrentRow(0);
+    m_selected = 1;
+  }
+  cmdSave->setEnabled(!m_samples.empty());
+}
+
+int frmView::selectedItem() const { return m_selected; }
+
+void frmView::selectItem(int number) {
+  if (!m_samples.empty()) {
+    if (number >= 1 && number <= static_cast<int>(m_samples.size())) lstHex->setCurrentRow(number - 1);
+    return;
+  }
+  for (const SpriteImage& image : m_sprites.images) {
+    if (image.slot == number && !image.empty()) {
+      m_selected = number;
+      redrawSprites();
+      cmdSave->setEnabled(true);
+    }
+  }
+}
+
+void frmView::cmdSave_Click() {
+  if (!m_bank) return;
+  CommonDialog& dialog = m_dialog ? *m_dialog : CommonDialog1;
+  const std::string stem = bankFileStem(m_fileName.toStdString(), *m_bank);
+  QString suggested;
+  QImage image;
+  QByteArray bytes;
+  if (m_picture) {
+    suggested = QString::fromStdString(stem + ".picture.png");
+    image = toQImage(m_picture->picture);
+  } else if (!m_samples.empty() && m_selected >= 1) {
+    const Sample& sample = m_samples[static_cast<std::size_t>(m_selected - 1)];
+    suggested = QString::fromStdString(numberedOutputName(stem, "sample", sample.slot, "wav"));
+    const auto wav = wavFile(sample);
+    bytes = QByteArray(reinterpret_cast<const char*>(wav.data()), static_cast<qsizetype>(wav.size()));
+  } else if (m_selected >= 1) {
+    for (const SpriteImage& sprite : m_sprites.images) {
+      if (sprite.slot == m_selected) image = toQImage(spritePicture(sprite, m_sprites.palette));
+    }
+    suggested = QString::fromStdString(numberedOutputName(stem, "image", m_selected, "png"));
+  } else {
+    return;
+  }
+  dialog.setFilter(image.isNull() ? QStringLiteral("WAV Sound (*.wav) | *.wav") : QStringLiteral("PNG Picture (*.png) | *.png"));
+  QString path;
+  try {
+    path = dialog.showSave(this, suggested);
+  } catch (const RuntimeError&) {
+    return;  // cancelled
+  }
+  const QString failure = image.isNull() ? saveBytes(path, bytes) : savePng(path, image);
+  if (!failure.isEmpty()) reportSaveFailure(failure);
+}
+
+void frmView::reportSaveFailure(const QString& text) {
+  if (m_messages) {
+    m_messages->show(this, QStringLiteral("Zarvex"), text, MessageButtons::Ok, MessageIcon::Exclamation);
+  } else {
+    QtMessageBoxes().show(this, QStringLiteral("Zarvex"), text, MessageButtons::Ok, MessageIcon::Exclamation);
+  }
+}
 
 void frmView::resizeEvent(QResizeEvent*) { Form_Resize(); }
 

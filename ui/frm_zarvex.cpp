@@ -10,7 +10,11 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "bank_images.h"
+#include "bank_outputs.h"
+#include "file_system.h"
 #include "frm_view.h"
+#include "save_file.h"
 #include "place_control.h"
 #include "highlight_switch.h"
 #include "number_text.h"
@@ -62,7 +66,6 @@ void frmZarvex::createMenus() {
   mnuImport->setObjectName(QStringLiteral("mnuImport"));
   mnuImportAmos = item(mnuImport, QStringLiteral("&AMOS File..."), "mnuImportAmos");
   mnuImportAbk = item(mnuImport, QStringLiteral("A&BK File..."), "mnuImportAbk");
-  mnuImportAbk->setEnabled(false);
   mnuExport = mnuFile->addMenu(QStringLiteral("&Export"));
   mnuExport->setObjectName(QStringLiteral("mnuExport"));
   mnuExport->menuAction()->setEnabled(false);
@@ -82,6 +85,7 @@ void frmZarvex::createMenus() {
 
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
   connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
+  connect(mnuImportAbk, &QAction::triggered, this, [this] { mnuImportAbk_Click(); });
   connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
   connect(mnuOptionHighlight, &QAction::triggered, this, [this] {
     // The handler sets the tick itself; undo Qt's own toggle first.
@@ -101,7 +105,7 @@ void frmZarvex::createControls() {
   m_client->installEventFilter(this);
 
   txtOutput = placeControl(new RichTextView(m_client), "txtOutput", QRect(0, 0, 568, 416));
-  // The bank strip: created disabled, and nothing enables it.
+  // The bank strip: disabled until a load finds banks.
   lstBanks = placeControl(new QListWidget(m_client), "lstBanks", QRect(4, 420, 476, 56));
   cmdViewBank = placeControl(new QPushButton(QStringLiteral("View Bank"), m_client), "cmdViewBank",
                              QRect(484, 420, 80, 23));
@@ -115,6 +119,13 @@ void frmZarvex::createControls() {
   setTabOrder(lstBanks, cmdViewBank);
   setTabOrder(cmdViewBank, cmdSaveBank);
   connect(cmdViewBank, &QPushButton::clicked, this, [this] { cmdViewBank_Click(); });
+  connect(cmdSaveBank, &QPushButton::clicked, this, [this] { cmdSaveBank_Click(); });
+  connect(lstBanks, &QListWidget::currentRowChanged, this, [this] {
+    const bool chosen = selectedBank() != nullptr;
+    cmdViewBank->setEnabled(chosen);
+    cmdSaveBank->setEnabled(chosen);
+  });
+  lstBanks->setFont(QFont(QStringLiteral("Courier New")));
 }
 
 void frmZarvex::Form_Load(const QString& commandLine) {
@@ -235,15 +246,105 @@ void frmZarvex::updateStatus() {
 
 void frmZarvex::cmdViewBank_Click() {
   auto* viewer = new frmView(this);
-  viewer->setViewType(3);
+  if (const Bank* bank = selectedBank()) {
+    viewer->setServices(m_services.dialog, m_services.messages);
+    viewer->showBank({bank->bytes.begin(), bank->bytes.end()}, m_bankFileName);
+  } else {
+    viewer->setViewType(3);
+  }
   viewer->show();
+}
+
+void frmZarvex::cmdSaveBank_Click() {
+  const Bank* bank = selectedBank();
+  if (bank == nullptr) return;
+  const QString suggested = QString::fromStdString(bankFileStem(m_bankFileName.toStdString(), *bank) + ".abk");
+  const QString amosFilter = dlgCommon.filter();
+  dlgCommon.setFilter(QStringLiteral("AMOS Bank (*.abk) | *.abk"));
+  QString path;
+  try {
+    path = dlgCommon.showSave(this, suggested);
+  } catch (const RuntimeError&) {
+    dlgCommon.setFilter(amosFilter);
+    return;  // cancelled
+  }
+  dlgCommon.setFilter(amosFilter);
+  const QString failure = saveBytes(path, QByteArray(reinterpret_cast<const char*>(bank->bytes.data()),
+                                                     static_cast<qsizetype>(bank->bytes.size())));
+  if (!failure.isEmpty()) reportFailure(failure);
+}
+
+void frmZarvex::mnuImportAbk_Click() {
+  const QString amosFilter = dlgCommon.filter();
+  dlgCommon.setFilter(QStringLiteral("AMOS Banks (*.abk *.abs) | *.abk *.abs"));
+  QString path;
+  try {
+    path = dlgCommon.showOpen(this);
+  } catch (const RuntimeError& e) {
+    dlgCommon.setFilter(amosFilter);
+    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
+    return;
+  }
+  dlgCommon.setFilter(amosFilter);
+  try {
+    const std::string file = path.toStdString();
+    const std::int64_t size = fileSize(file);
+    if (size > kMaxBankFileSize) {
+      reportLoadFailure(QStringLiteral("%1 is too big to be a bank file").arg(path));
+      return;
+    }
+    std::vector<std::uint8_t> bytes = readFileImage(file, size);
+    bytes.pop_back();  // the image's extra zero byte
+    if (bankSourceOf(bytes) == BankSource::Unknown) {
+      reportLoadFailure(QStringLiteral("%1 is neither an AMOS program nor a bank file").arg(path));
+      return;
+    }
+    listBanks(std::move(bytes), QString::fromStdString(fileNamePart(file)));
+  } catch (const RuntimeError& e) {
+    reportLoadFailure(QString::fromStdString(e.description()));
+  } catch (const std::bad_alloc&) {
+    reportLoadFailure(QStringLiteral("Out of memory"));
+  }
+}
+
+void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileName) {
+  lstBanks->clear();
+  m_bankFile = std::move(file);
+  m_bankFileName = fileName;
+  m_banks = readBanks(m_bankFile);
+  for (const Bank& bank : m_banks.banks) lstBanks->addItem(bankListEntry(bank));
+  if (m_banks.damaged) {
+    auto* note = new QListWidgetItem(QStringLiteral("Damaged bank set at offset %1: %2")
+                                         .arg(m_banks.damageOffset)
+                                         .arg(QString::fromStdString(m_banks.damage)));
+    note->setFlags(Qt::ItemIsEnabled);  // says what is wrong; not a bank to choose
+    lstBanks->addItem(note);
+  }
+  lstBanks->setEnabled(!m_banks.banks.empty() || m_banks.damaged);
+  cmdViewBank->setEnabled(false);
+  cmdSaveBank->setEnabled(false);
+}
+
+const Bank* frmZarvex::selectedBank() const {
+  const int row = lstBanks->currentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= m_banks.banks.size()) return nullptr;
+  return &m_banks.banks[static_cast<std::size_t>(row)];
+}
+
+void frmZarvex::reportFailure(const QString& text) {
+  m_services.messages->show(this, QString::fromStdString(programTitle()), text, MessageButtons::Ok,
+                            MessageIcon::Exclamation);
 }
 
 void frmZarvex::loadReportingFailure(const QString& path) {
   try {
     const std::string file = path.toStdString();
     m_lastResult = LoadListing(file, m_state, *this, listingStyle(), *m_services.imports);
-    if (m_lastResult.outcome != LoadResult::Outcome::TooBig) m_fileName = fileNamePart(file);
+    if (m_lastResult.outcome != LoadResult::Outcome::TooBig) {
+      m_fileName = fileNamePart(file);
+      listBanks({m_state.FileBytes.begin(), m_state.FileBytes.begin() + m_state.FileLength},
+                QString::fromStdString(m_fileName));
+    }
     updateStatus();
   } catch (const RuntimeError& e) {
     reportLoadFailure(QString::fromStdString(e.description()));

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "amos_loader.h"
+#include "bank_set.h"
 #include "common_dialog.h"
 #include "listing_host.h"
 #include "listing_state.h"
@@ -57,7 +58,15 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // Options > Complete Vocabulary: lists the file in memory again in the
   // other style, keeping the highlight mode, caret and selection.
   void mnuOptionComplete_Click();
+  // Opens a viewer on the selected bank.
   void cmdViewBank_Click();
+  // Writes the selected bank as a .abk file: its bytes as they stand.
+  void cmdSaveBank_Click();
+  // File > Import > ABK File...: lists the banks of a bank file (.abk, .abs).
+  void mnuImportAbk_Click();
+
+  // The banks listed: those of the last program or bank file read.
+  const BankSet& Banks() const { return m_banks; }
 
   // The style the listing is made in: the tick of Complete Vocabulary.
   ListingStyle listingStyle() const;
@@ -117,12 +126,19 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void reportLoadFailure(const QString& description);
   void setListingStyle(ListingStyle style);
   void updateStatus();
+  // Lists the banks of `file` (a program or a bank file named `fileName`).
+  void listBanks(std::vector<std::uint8_t> file, const QString& fileName);
+  const Bank* selectedBank() const;
+  void reportFailure(const QString& text);
 
   WindowServices m_services;
   ListingState m_state;
   LoadResult m_lastResult;
   std::string m_fileName;    // the file part of the last path loaded
   bool m_relisting = false;  // a style switch is listing the file again
+  std::vector<std::uint8_t> m_bankFile;  // the bytes the listed banks were read from
+  QString m_bankFileName;
+  BankSet m_banks;
   QWidget* m_client;
 };
 

@@ -47,6 +47,7 @@ class ScriptedMessageBoxes : public MessageBoxes {
 };
 
 // Returns the queued paths in turn; an empty queue is the user cancelling.
+// Open and save dialogs have queues of their own.
 class ScriptedDialog : public CommonDialog {
  public:
   QString showOpen(QWidget*) override {
@@ -56,7 +57,16 @@ class ScriptedDialog : public CommonDialog {
     paths.pop_front();
     return path;
   }
+  QString showSave(QWidget*, const QString& suggestedName) override {
+    suggestions.push_back(suggestedName);
+    if (savePaths.empty()) throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
+    const QString path = savePaths.front();
+    savePaths.pop_front();
+    return path;
+  }
   std::deque<QString> paths;
+  std::deque<QString> savePaths;      // answers of save dialogs
+  std::vector<QString> suggestions;   // the names save dialogs suggested
   int opened = 0;
 };
 

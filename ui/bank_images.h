@@ -1,0 +1,41 @@
+// What the windows show of banks: Qt images of the bank reader's pictures, a
+// sheet of every image of a sprite bank, and the texts that describe banks.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <span>
+#include <vector>
+
+#include "bank_set.h"
+#include "packed_picture.h"
+#include "sprite_bank.h"
+
+namespace zarvex {
+
+// The picture as a Qt image: opaque RGB, or with colour 0 transparent.
+QImage toQImage(const BankPicture& picture, bool zeroTransparent = false);
+
+struct SpriteSheet {
+  QImage image;
+  std::vector<QRect> cells;  // each non-empty image's cell, in slot order
+  std::vector<int> cellSlots;  // the slot shown in each cell
+};
+
+// Every non-empty image of `bank` in a grid, each over a checkerboard (colour
+// 0 transparent) with its slot number beneath; `selectedSlot` is framed.
+SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot);
+
+// One line for the bank list: number, type, images or samples, size, memory.
+QString bankListEntry(const Bank& bank);
+
+// One line that says what the bank holds: "Bank 5: Pac.Pic. 320 x 200, 16 colours".
+// `picture` is the unpacked picture of a packed-picture bank, if it unpacked.
+QString bankDescription(const Bank& bank, const PackedPicture* picture = nullptr);
+
+// A hex dump: a line of offset, 16 bytes and their ISO-8859-1 text for each 16 bytes.
+QStringList hexDump(std::span<const std::uint8_t> bytes);
+
+}  // namespace zarvex
