@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "amos_program_builder.h"
+#include "bank_builder.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "packed_picture.h"
@@ -14,6 +15,8 @@ namespace {
 
 using testing::Bytes;
 
+using testing::memoryBank;
+
 void put16(Bytes& b, std::uint32_t v) {
   b.push_back(static_cast<std::uint8_t>(v >> 8));
   b.push_back(static_cast<std::uint8_t>(v));
@@ -24,31 +27,12 @@ void put32(Bytes& b, std::uint32_t v) {
 }
 void append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
-Bytes memoryBank(std::uint16_t number, std::uint16_t memory, const char (&name)[9], const Bytes& data,
-                 std::uint32_t flags = 0x80000000) {
-  Bytes b{'A', 'm', 'B', 'k'};
-  put16(b, number);
-  put16(b, memory);
-  put32(b, flags | static_cast<std::uint32_t>(8 + data.size()));
-  b.insert(b.end(), name, name + 8);
-  append(b, data);
-  return b;
-}
-
-struct Image {
-  std::uint16_t words, height, depth;
-  Bytes planes;
-};
-
-Bytes spriteBank(const std::vector<Image>& images, std::uint16_t colour1 = 0x0F80) {
-  Bytes b{'A', 'm', 'S', 'p'};
-  put16(b, static_cast<std::uint32_t>(images.size()));
-  for (const Image& image : images) {
-    for (std::uint16_t v : {image.words, image.height, image.depth, std::uint16_t{3}, std::uint16_t{4}}) put16(b, v);
-    append(b, image.planes);
-  }
-  for (int i = 0; i < 32; ++i) put16(b, i == 1 ? colour1 : i == 0 ? 0x0000 : 0x0FFF);
-  return b;
+Bytes spriteBank(const std::vector<testing::SpriteImageBytes>& images) {
+  std::array<std::uint16_t, 32> palette;
+  palette.fill(0x0FFF);
+  palette[0] = 0x0000;
+  palette[1] = 0x0F80;
+  return testing::spriteBank(images, palette);
 }
 
 BankSet read(const Bytes& b) { return readBanks(b); }

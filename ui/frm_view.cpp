@@ -143,6 +143,11 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   m_picture.reset();
   m_samples.clear();
   m_selected = 0;
+  // Only the display control of the view chosen below is to be seen.
+  for (QWidget* control : {static_cast<QWidget*>(txtText), static_cast<QWidget*>(lstHex),
+                           static_cast<QWidget*>(picPicture)}) {
+    control->hide();
+  }
   cmdSave->show();
   cboZoom->show();
   Label1->show();
@@ -170,6 +175,7 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
       lstHex->addItems(hexDump(m_bank->bytes));
     }
     Label1->setText(bankDescription(*m_bank, m_picture ? &*m_picture : nullptr));
+    if (m_viewType == 4) fitZoom();
   } catch (const BankDamage& damage) {
     whole = false;
     Label1->setText(QStringLiteral("Damaged bank at offset %1: %2")
@@ -182,6 +188,16 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   }
   Form_Resize();
   return whole;
+}
+
+// Starts at the largest zoom that shows the whole picture, up to 4x.
+void frmView::fitZoom() {
+  const QSize image = picCanvas->image().size();
+  const QSize room = QSize(width() - 8, height() - 40) - QSize(24, 24);  // the frame and scroll bars
+  int zoom = 1;
+  while (zoom < 4 && image.width() * (zoom + 1) <= room.width() && image.height() * (zoom + 1) <= room.height()) ++zoom;
+  cboZoom->setCurrentIndex(zoom - 1);
+  picCanvas->setZoom(zoom);
 }
 
 void frmView::showSprites() {

@@ -87,6 +87,7 @@ class frmView : public QWidget {
 
  private:
   void showSprites();
+  void fitZoom();
   void showSamples();
   void redrawSprites();
   void reportSaveFailure(const QString& text);

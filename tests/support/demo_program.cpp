@@ -1,5 +1,9 @@
 #include "demo_program.h"
 
+#include <cmath>
+
+#include "bank_builder.h"
+
 namespace zarvex::testing {
 
 namespace {
@@ -16,6 +20,51 @@ enum : std::uint16_t {
 };
 constexpr std::uint8_t kFloatFlag = 1, kStringFlag = 2;
 const Bytes kNoPayload2 = {0, 0}, kNoPayload4 = {0, 0, 0, 0}, kNoPayload8(8, 0);
+// A shaded ball of `radius` in a 16 x 16 image: colour indices `first` (the
+// highlight) to `first` + 6 (the rim), 0 outside.
+SpriteImageBytes ball(int radius, std::uint8_t first) {
+  std::vector<std::uint8_t> indices(16 * 16, 0);
+  const double centre = 7.5, highlight = centre - radius * 0.4;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if (std::hypot(x - centre, y - centre) > radius) continue;
+      const double shade = std::hypot(x - highlight, y - highlight) / (radius * 1.4);
+      indices[static_cast<std::size_t>(y * 16 + x)] = static_cast<std::uint8_t>(first + std::min(6, static_cast<int>(shade * 7)));
+    }
+  }
+  return {1, 16, 5, planesOf(indices, 16, 16, 5), 8, 8};
+}
+
+// The balls the program bounces: red, green, blue and a small yellow one.
+Bytes spriteBankOfBalls() {
+  std::array<std::uint16_t, 32> palette{};
+  const std::uint16_t hues[4] = {0x0100, 0x0010, 0x0001, 0x0110};  // one step of each component used
+  for (int h = 0; h < 4; ++h) {
+    for (int shade = 0; shade < 7; ++shade) {
+      const int level = 15 - 2 * shade;
+      palette[static_cast<std::size_t>(h * 8 + 1 + shade)] = static_cast<std::uint16_t>(
+          hues[h] * level + (shade == 0 ? 0x0888 & ~(hues[h] * 15) : 0));
+    }
+  }
+  return spriteBank({ball(7, 1), ball(6, 9), ball(6, 17), ball(4, 25)}, palette);
+}
+
+// "Boing": a falling tone that dies away, 8-bit signed at 8 kHz.
+Bytes sampleBankOfBoing() {
+  constexpr int kRate = 8000, kLength = 2400;
+  Bytes data{0, 1, 0, 0, 0, 6};  // one sample, at offset 6 of the data
+  for (char c : std::string("Boing   ")) data.push_back(static_cast<std::uint8_t>(c));
+  data.insert(data.end(), {static_cast<std::uint8_t>(kRate >> 8), static_cast<std::uint8_t>(kRate & 0xFF), 0, 0,
+                           static_cast<std::uint8_t>(kLength >> 8), static_cast<std::uint8_t>(kLength & 0xFF)});
+  double phase = 0;
+  for (int i = 0; i < kLength; ++i) {
+    const double t = static_cast<double>(i) / kLength;
+    phase += 2 * 3.14159265358979 * (440 - 300 * t) / kRate;
+    data.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(std::lround(110 * (1 - t) * std::sin(phase)))));
+  }
+  return memoryBank(5, 0, "Samples ", data);
+}
+
 }  // namespace
 
 Bytes demoProgram() {
@@ -60,7 +109,7 @@ Bytes demoProgram() {
   lines.push_back(TokenLine(2).integer(kTokExtension, 0x0014A012).variable("score"));
   lines.push_back(TokenLine(2).token(0x2A10));
   lines.push_back(TokenLine().token(kEndProc));
-  return amosFile(lines);
+  return amosFileWithBanks(lines, {spriteBankOfBalls(), sampleBankOfBoing()});
 }
 
 }  // namespace zarvex::testing
