@@ -9,7 +9,7 @@ input=build/default/bench.AMOS
 corpus=${ZARVEX_CORPUS_DIR:-$(sed -n 's/^ZARVEX_CORPUS_DIR:PATH=//p' build/default/CMakeCache.txt)}
 
 "$bin/make_bench_input" "$corpus" "$input"
-ZARVEX_BENCH_INPUT="$input" "$bin/zarvex_bench" --benchmark_counters_tabular=true
+ZARVEX_BENCH_INPUT="$input" ZARVEX_BANKS_DIR="$corpus/../banks" "$bin/zarvex_bench" --benchmark_counters_tabular=true
 
 # The whole process, start to exit, as a user or script would run it.
 for options in "--rtf" "--complete --rtf" "--asc"; do

@@ -3,9 +3,11 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "amos_program_builder.h"
+#include "demo_program.h"
 #include "temp_folder.h"
 
 namespace zarvex {
@@ -114,6 +116,31 @@ TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.out, "Print \n\n");
   EXPECT_NE(err().find("The file ends early, at offset 28"), std::string::npos) << err();
+}
+
+TEST_F(ZarvexListTest, BanksAreListedAndExtractedWithHonestStatuses) {
+  const std::string demo = folder.file("demo.AMOS");
+  testing::writeFile(demo, testing::demoProgram());
+  ListRun run = runList("--banks '" + demo + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "1 Sprites chip 750 4 images\n5 Samples chip 2440 1 samples\n");
+
+  const std::string text = folder.file("text.abk");
+  testing::writeFile(text, {'n', 'o', 't', ' ', 'a', ' ', 'b', 'a', 'n', 'k'});
+  run = runList("--banks '" + text + "'", errFile);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(err().find("neither an AMOS program nor a bank file"), std::string::npos);
+
+  const std::string out = folder.file("out");
+  std::filesystem::create_directory(out);
+  run = runList("--extract '" + out + "' '" + demo + "'", errFile);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(out + "/demo.AMOS.bank05.sample001.wav"));
+  // A folder that cannot take the files is a failure, never success.
+  run = runList("--extract '" + folder.file("absent") + "' '" + demo + "'", errFile);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(err().find("Cannot write"), std::string::npos) << err();
+  EXPECT_EQ(runList("--extract", errFile).status, 2);
 }
 
 TEST_F(ZarvexListTest, HelpAndVersion) {

@@ -1,10 +1,12 @@
 // libFuzzer target: any byte string as a file image through both listing
-// styles.
+// styles, and as a program or bank file through the bank reader.
 // Built by the "fuzz" preset (clang); run with `make fuzz`.
 #include <cstddef>
 #include <cstdint>
 
 #include "amos_loader.h"
+#include "bank_outputs.h"
+#include "bank_set.h"
 #include "complete_decoder.h"
 #include "complete_walk.h"
 #include "memory_listing_view.h"
@@ -50,6 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zarvex::DecodeCompleteListing(state, host);
   } catch (const zarvex::RuntimeError&) {
     // Not an AMOS program: refused before anything changed.
+  }
+
+  const zarvex::BankSet banks = zarvex::readBanks({data, size});
+  if (banks.damageOffset > static_cast<std::int64_t>(size)) __builtin_trap();
+  for (const zarvex::Bank& bank : banks.banks) {
+    try {
+      zarvex::forEachBankOutput("fuzz", bank, [](const zarvex::BankOutput&) {});
+    } catch (const zarvex::BankDamage&) {
+      // Reported as damage; nothing was read outside the bank.
+    }
   }
   return 0;
 }

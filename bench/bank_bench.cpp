@@ -1,0 +1,64 @@
+// Bank reading speed: listing the banks of the 1 MiB benchmark program and of
+// a real bank set, and unpacking the 960 x 160 packed picture of a real bank.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bank_outputs.h"
+#include "bank_set.h"
+#include "packed_picture.h"
+
+namespace {
+
+using namespace zarvex;
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.empty()) {
+    std::cerr << "cannot read " << path << '\n';
+    std::exit(1);
+  }
+  return bytes;
+}
+
+std::string bankFile(const char* name) {
+  const char* folder = std::getenv("ZARVEX_BANKS_DIR");
+  return std::string(folder != nullptr ? folder : "banks") + "/" + name;
+}
+
+void listAll(benchmark::State& s, const std::vector<std::uint8_t>& bytes) {
+  for (auto _ : s) {
+    std::string listing;
+    for (const Bank& bank : readBanks(bytes).banks) listing += bankListingLine(bank) + '\n';
+    benchmark::DoNotOptimize(listing.data());
+  }
+  s.SetBytesProcessed(static_cast<std::int64_t>(s.iterations()) * static_cast<std::int64_t>(bytes.size()));
+}
+
+void BM_ListBanksOfBenchProgram(benchmark::State& s) {
+  const char* path = std::getenv("ZARVEX_BENCH_INPUT");
+  listAll(s, readFile(path != nullptr ? path : "bench.AMOS"));
+}
+BENCHMARK(BM_ListBanksOfBenchProgram)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_ListBanksOfBankSet(benchmark::State& s) { listAll(s, readFile(bankFile("Install_Banks.Abs"))); }
+BENCHMARK(BM_ListBanksOfBankSet)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+void BM_UnpackPicture960x160(benchmark::State& s) {
+  const auto bytes = readFile(bankFile("level1_screen.abk"));
+  const Bank bank = readBanks(bytes).banks.at(0);
+  for (auto _ : s) {
+    const PackedPicture picture = unpackPicture(bank);
+    benchmark::DoNotOptimize(picture.picture.rgb.data());
+  }
+  s.SetItemsProcessed(static_cast<std::int64_t>(s.iterations()) * 960 * 160);
+}
+BENCHMARK(BM_UnpackPicture960x160)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+}  // namespace
