@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
       output = Output::Text;
     } else if (!optionsEnd && arg == "--asc") {
       output = Output::Asc;
+      style = zarvex::ListingStyle::Complete;  // the editor's text has every token
     } else if (!optionsEnd && arg == "--banks") {
       output = Output::Banks;
     } else if (!optionsEnd && arg == "--extract") {
@@ -103,7 +104,6 @@ int main(int argc, char** argv) {
   if (output == Output::Banks) return zarvex::listBanks(files, std::cout, std::cerr);
   if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, std::cerr);
 
-  if (output == Output::Asc) style = zarvex::ListingStyle::Complete;
   const bool complete = style == zarvex::ListingStyle::Complete;
 
   int status = kOk;

@@ -13,7 +13,8 @@ namespace zarvex {
 // Lists state.FileBytes (FileLength bytes and one more zero byte) into
 // state.RtfDocument and state.PlainListing and shows it. A file image that
 // does not start like an AMOS program is refused with RuntimeError 321
-// before anything changes, as is an image not laid out as a load leaves it.
+// before anything changes, and an image not laid out as a load leaves it
+// with RuntimeError 75.
 // Running out of memory is told to the user (error 7) and ends the listing.
 LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const std::string& fileName = {});
 

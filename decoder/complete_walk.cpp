@@ -22,13 +22,14 @@ constexpr std::int64_t kLinesStart = 20;
 // Token codes whose text depends on the code, not only on the payload kind.
 enum : std::uint16_t {
   kLabel = 0x000C,
-  kLastNameCode = 0x0019,  // unknown codes up to here carry a name
+  kLastNameCode = 0x0018,  // unknown codes up to here carry a name
   kBinary = 0x001E,
   kDoubleQuoted = 0x0026,
   kSingleQuoted = 0x002E,
   kHex = 0x0036,
   kDecimal = 0x003E,
-  kLastLongCode = 0x0045,  // unknown codes up to here carry 4 bytes
+  kFirstLongCode = 0x001A,  // unknown codes from here ...
+  kLastLongCode = 0x0045,   // ... to here carry 4 bytes
   kRem = 0x064A,
   kQuoteRem = 0x0652,
 };
@@ -60,8 +61,8 @@ class Walker {
     m_out.damageOffset = -1;
     m_out.text.clear();
     m_out.rtf.clear();
-    // Room for what real programs need: the document is about 1.4 times the
-    // file, the text a little less than the file.
+    // Room for what real programs need without growing: their documents are
+    // about 1.4 times the file, their texts a little less than the file.
     m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
     m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
     m_out.rtf.assign(kRtfHeader);
@@ -99,13 +100,14 @@ class Walker {
     m_linesEnd = kLinesStart + std::int64_t{u32(16)};
     std::int64_t position = kLinesStart;
     while (position < m_linesEnd) {
-      need(position, 2);
+      need(position, 1);
       const std::uint8_t length = m_bytes[position];
       if (length == 0) break;
+      need(position, 2);
       const std::int64_t lineEnd = position + 2 * std::int64_t{length};
       const int indentation = m_bytes[position + 1] == 0 ? 0 : m_bytes[position + 1] - 1;
       if (m_lockedUntil > position) {
-        lockedLine(position, indentation);
+        lockedLine(indentation);
       } else if (m_lockedUntil == position) {
         m_lockedUntil = -1;
         endProcOfLockedProcedure(position, lineEnd, indentation);
@@ -118,6 +120,13 @@ class Walker {
           m_compiledBodyEnd = -1;
           continue;
         }
+      }
+      if (lineEnd > m_size) {
+        // The line was listed as far as its tokens went, but the file is
+        // shorter than the line says it is.
+        m_out.damage = CompleteListing::Damage::EndsEarly;
+        m_out.damageOffset = m_size;
+        throw Damaged{};
       }
       position = lineEnd;
     }
@@ -160,7 +169,7 @@ class Walker {
         name(code, p, afterName);
       } else {
         unknown(code);
-        if (code <= kLastLongCode) skip(p, 4);
+        if (code >= kFirstLongCode && code <= kLastLongCode) skip(p, 4);
       }
       return true;
     }
@@ -341,7 +350,7 @@ class Walker {
     finishLine();
   }
 
-  void lockedLine(std::int64_t, int indentation) {
+  void lockedLine(int indentation) {
     openLine(indentation);
     m_line.append("{locked}", TextStyle::Marker);
     finishLine();

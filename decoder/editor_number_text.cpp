@@ -129,7 +129,8 @@ std::string editorFixedDigits(std::uint32_t ffpBits, int decimals) {
 }
 
 void appendEditorFloatText(std::string& out, std::uint32_t ffpBits) {
-  const Ffp x = ffpBits;
+  // Every zero prints as the zero the arithmetic makes.
+  const Ffp x = ffp::isZero(ffpBits) ? ffp::kZero : ffpBits;
   const int exponent = ffp::exponentOf(x);
   const std::string fixed = editorFixedDigits(x, exponent >= 0x41 ? 7 : exponent >= 0x31 ? 10 : 22);
   const bool negative = !fixed.empty() && fixed[0] == '-';

@@ -4,7 +4,8 @@
 //
 // Layout of a value (32 bits): bits 31-8 the mantissa (bit 31 set when the
 // value is not zero), bit 7 the sign, bits 6-0 the exponent, excess 64.
-// value = mantissa / 2^24 * 2^(exponent - 64); a low byte of 0 means zero.
+// value = mantissa / 2^24 * 2^(exponent - 64); an exponent of 0 means zero,
+// and so does a mantissa of 0 (a value no arithmetic makes, but files can hold).
 // Results are packed: an exponent above 0x7F gives the largest value with
 // the sign, one below 1 gives zero.
 #pragma once
@@ -20,7 +21,7 @@ inline constexpr Ffp kOne = 0x80000041;
 inline constexpr Ffp kTen = 0xA0000044;
 inline constexpr Ffp kLargest = 0xFFFFFF7F;
 
-inline constexpr bool isZero(Ffp a) { return (a & 0xFF) == 0; }
+inline constexpr bool isZero(Ffp a) { return (a & 0x7F) == 0 || (a & 0xFFFFFF00) == 0; }
 inline constexpr bool isNegative(Ffp a) { return (a & 0x80) != 0; }
 inline constexpr int exponentOf(Ffp a) { return static_cast<int>(a & 0x7F); }
 

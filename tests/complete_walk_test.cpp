@@ -235,6 +235,28 @@ TEST(CompleteWalk, AFileThatEndsEarlyIsListedUpToThereAndNamesAnOffsetInsideIt) 
   EXPECT_EQ(walk(file).text, "Print \n");
 }
 
+TEST(CompleteWalk, ALineLongerThanTheFileIsListedThenCalledAnEarlyEnd) {
+  // "AMOS Pro101V" and a 4-byte length, then a line that claims 200 bytes.
+  const Bytes header = {'A', 'M', 'O', 'S', ' ', 'P', 'r', 'o', '1', '0', '1', 'V', 0, 0, 0, 0};
+  Bytes file = header;
+  for (std::uint8_t b : {0, 0, 0, 4, 0x64, 1, 0, 0}) file.push_back(b);
+  const auto result = walk(file);
+  EXPECT_EQ(result.text, "\n");
+  EXPECT_EQ(result.damage, CompleteListing::Damage::EndsEarly);
+  EXPECT_EQ(result.damageOffset, static_cast<std::int64_t>(file.size()));
+  // A length byte of 0 ends the lines even as the very last byte of them.
+  file = header;
+  for (std::uint8_t b : {0, 0, 0, 5, 2, 1, 0, 0, 0, 0}) file.push_back(b);
+  EXPECT_EQ(walk(file).damage, CompleteListing::Damage::None);
+  EXPECT_EQ(walk(file).text, "\n");
+}
+
+TEST(CompleteWalk, CodesBetweenTheNameAndTheFourByteKindsCarryNothing) {
+  const auto result = walk({TokenLine().token(0x0019).token(kPrint)});
+  EXPECT_EQ(result.text, "{0019} Print \n");
+  EXPECT_EQ(result.unknownTokens, 1);
+}
+
 TEST(CompleteWalk, OnlyFilesThatStartWithAmosAreProgramsToIt) {
   EXPECT_TRUE(startsLikeAmosProgram(amosFile({})));
   EXPECT_TRUE(startsLikeAmosProgram(Bytes{'A', 'M', 'O', 'S'}));

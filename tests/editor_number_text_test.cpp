@@ -80,7 +80,9 @@ TEST(EditorFloatText, LargestSmallestAndZeroValues) {
   EXPECT_EQ(floatText(0x80000001), "5.42 E-20");      // the smallest: few digits are left at that scale
   EXPECT_EQ(floatText(0x80000081), "-5.42 E-20");
   EXPECT_EQ(floatText(0), "0.0");
-  EXPECT_EQ(floatText(0x12345600), "0.0");  // a zero exponent byte is zero whatever the mantissa
+  EXPECT_EQ(floatText(0x12345600), "0.0");  // a zero exponent is zero whatever the mantissa
+  EXPECT_EQ(floatText(0x00000080), "0.0");  // and so whatever the sign
+  EXPECT_EQ(floatText(0x00000041), "0.0");  // a zero mantissa, which no arithmetic makes
 }
 
 TEST(EditorDoubleText, FifteenDigitsFixedOrWithAThreeDigitExponent) {

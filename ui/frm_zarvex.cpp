@@ -211,6 +211,10 @@ void frmZarvex::mnuOptionComplete_Click() {
     const std::int32_t start = shown.selectionStart();
     const std::int32_t length = shown.selectionLength();
     m_relisting = true;
+    struct Relisted {
+      bool& flag;
+      ~Relisted() { flag = false; }
+    } relisted{m_relisting};
     try {
       // The decoder refuses before it changes anything; the style stays then.
       m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
@@ -222,7 +226,6 @@ void frmZarvex::mnuOptionComplete_Click() {
     } catch (const std::bad_alloc&) {
       showMessage("Error 7: Out of memory", MessageButtons::Ok);
     }
-    m_relisting = false;
     updateStatus();
   }
   m_services.settings->setValue(QStringLiteral("listing/style"), QString::fromUtf8(styleName(listingStyle())));
@@ -375,7 +378,8 @@ MessageAnswer frmZarvex::showMessage(const std::string& text, MessageButtons but
 }
 
 void frmZarvex::showLoadSummary(const std::string& text) {
-  // A style switch shows its counts in the status bar, not in a box each time.
+  // A style switch puts up no box each time: the status bar says which style
+  // is on and, under Classic, how many tokens it leaves undecoded.
   if (!m_relisting) ListingHost::showLoadSummary(text);
 }
 
