@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation xvfb xauth x11-apps imagemagick xdotool hyperfine
+  fonts-liberation xvfb xauth x11-apps imagemagick xdotool hyperfine libxml2-utils
 )
 
 missing=()

@@ -1,0 +1,117 @@
+#include "listing_export.h"
+
+#include <cstdio>
+
+#include "complete_walk.h"
+#include "latin1_text.h"
+#include "rtf_reader.h"
+
+namespace zarvex {
+
+std::optional<ExportFormat> exportFormatOf(std::string_view fileName) {
+  const auto dot = fileName.find_last_of('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  std::string type;
+  for (char c : fileName.substr(dot + 1)) type.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+  if (type == "rtf") return ExportFormat::Rtf;
+  if (type == "txt") return ExportFormat::Text;
+  if (type == "asc") return ExportFormat::Asc;
+  if (type == "html" || type == "htm") return ExportFormat::Html;
+  return std::nullopt;
+}
+
+namespace {
+
+// One ISO-8859-1 character as HTML text. Characters a page may not hold
+// (controls other than the line feed) show as their Unicode control pictures.
+void appendHtmlCharacter(std::string& out, unsigned char c) {
+  switch (c) {
+    case '&': out += "&amp;"; return;
+    case '<': out += "&lt;"; return;
+    case '>': out += "&gt;"; return;
+    case '"': out += "&quot;"; return;
+    case '\n': out += '\n'; return;
+    default: break;
+  }
+  if (c < 0x20 || c == 0x7F) {
+    const unsigned picture = c == 0x7F ? 0x2421 : 0x2400 + c;  // U+2400..U+241F, U+2421
+    out.push_back(static_cast<char>(0xE0 | (picture >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((picture >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (picture & 0x3F)));
+    return;
+  }
+  if (c >= 0x80 && c < 0xA0) {
+    out += "\xEF\xBF\xBD";  // U+FFFD: the C1 controls have no place in a page
+    return;
+  }
+  const char latin1 = static_cast<char>(c);
+  out += latin1ToUtf8(std::string_view(&latin1, 1));
+}
+
+std::string htmlPage(const FormattedText& listing, const std::string& title) {
+  std::string page =
+      "<!DOCTYPE html>\n"
+      "<html lang=\"en\">\n"
+      "<head>\n"
+      "<meta charset=\"utf-8\"/>\n"
+      "<title>";
+  for (unsigned char c : latin1ToUtf8(title)) {
+    if (c == '&') page += "&amp;";
+    else if (c == '<') page += "&lt;";
+    else if (c == '>') page += "&gt;";
+    else page.push_back(static_cast<char>(c));
+  }
+  page +=
+      "</title>\n"
+      "<style>pre { font-family: \"Courier New\", monospace; }</style>\n"
+      "</head>\n"
+      "<body>\n"
+      "<pre>";
+  std::size_t done = 0;
+  const auto plain = [&](std::size_t end) {
+    for (; done < end; ++done) appendHtmlCharacter(page, static_cast<unsigned char>(listing.text[done]));
+  };
+  for (const RtfRun& run : listing.runs) {
+    plain(run.start);
+    std::string style;
+    if (run.colour > 0 && static_cast<std::size_t>(run.colour) < listing.colours.size() &&
+        !listing.colours[static_cast<std::size_t>(run.colour)].automatic) {
+      const RtfColour& c = listing.colours[static_cast<std::size_t>(run.colour)];
+      char colour[24];
+      std::snprintf(colour, sizeof colour, "color: #%02x%02x%02x;", c.red, c.green, c.blue);
+      style += colour;
+    }
+    if (run.bold) style += style.empty() ? "font-weight: bold;" : " font-weight: bold;";
+    if (style.empty()) {
+      plain(run.start + run.length);
+      continue;
+    }
+    page += "<span style=\"" + style + "\">";
+    plain(run.start + run.length);
+    page += "</span>";
+  }
+  plain(listing.text.size());
+  page += "</pre>\n</body>\n</html>\n";
+  return page;
+}
+
+}  // namespace
+
+std::string exportListing(const ListingState& state, ExportFormat format, const std::string& title) {
+  switch (format) {
+    case ExportFormat::Rtf:
+      return state.RtfDocument;
+    case ExportFormat::Text:
+      return latin1ToUtf8(state.PlainListing.empty() ? readRtf(state.RtfDocument).text : state.PlainListing);
+    case ExportFormat::Asc: {
+      const std::span<const std::uint8_t> file(state.FileBytes.data(), static_cast<std::size_t>(std::max(0, state.FileLength)));
+      if (!startsLikeAmosProgram(file)) return {};
+      return WalkCompleteListing(file).text;
+    }
+    case ExportFormat::Html:
+      return htmlPage(readRtf(state.RtfDocument), title);
+  }
+  return {};
+}
+
+}  // namespace zarvex
