@@ -56,24 +56,33 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
     bool enabled;
   };
   const QList<QAction*> top = w.menuBar()->actions();
-  ASSERT_EQ(top.size(), 2);
+  ASSERT_EQ(top.size(), 4);
   EXPECT_EQ(top[0]->text(), "&File");
-  EXPECT_EQ(top[1]->text(), "&Options");
+  EXPECT_EQ(top[1]->text(), "&Edit");
+  EXPECT_EQ(top[2]->text(), "&View");
+  EXPECT_EQ(top[3]->text(), "&Options");
   const QList<QAction*> file = w.mnuFile->actions();
-  ASSERT_EQ(file.size(), 7);
+  ASSERT_EQ(file.size(), 8);
   const std::vector<Item> fileItems = {
-      {w.mnuOpen, "&Open...", true},          {w.mnuSaveAs, "Save &As...", false},
-      {w.mnuSep1, "-", true},                 {w.mnuImport->menuAction(), "&Import", true},
-      {w.mnuExport->menuAction(), "&Export", false}, {w.mnuSep2, "-", true},
+      {w.mnuOpen, "&Open...", true},
+      {w.mnuRecent->menuAction(), "Open &Recent", false},  // nothing opened yet
+      {w.mnuSaveAs, "Save &As...", false},
+      {w.mnuSep1, "", true},
+      {w.mnuImport->menuAction(), "&Import", true},
+      {w.mnuExport->menuAction(), "&Export", false},
+      {w.mnuSep2, "", true},
       {w.mnuExit, "E&xit", true}};
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(file[i], fileItems[i].action) << i;
     EXPECT_EQ(file[i]->text(), fileItems[i].caption) << i;
     EXPECT_EQ(file[i]->isEnabled(), fileItems[i].enabled) << fileItems[i].caption;
     EXPECT_TRUE(file[i]->isVisible());
   }
-  EXPECT_TRUE(w.mnuSep1->isSeparator());
-  EXPECT_TRUE(w.mnuSep2->isSeparator());
+  // Separators are plain lines: no caption.
+  for (QAction* separator : {w.mnuSep1, w.mnuSep2, w.mnuSep3}) {
+    EXPECT_TRUE(separator->isSeparator());
+    EXPECT_TRUE(separator->text().isEmpty());
+  }
   ASSERT_EQ(w.mnuImport->actions().size(), 2);
   EXPECT_EQ(w.mnuImport->actions()[0]->text(), "&AMOS File...");
   EXPECT_TRUE(w.mnuImportAmos->isEnabled());
@@ -84,6 +93,9 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(w.mnuExportRtf->text(), "&RTF File...");
   EXPECT_FALSE(w.mnuExportTxt->isEnabled());
   EXPECT_FALSE(w.mnuExportRtf->isEnabled());
+  EXPECT_EQ(w.mnuEdit->actions(),
+            (QList<QAction*>{w.mnuCopy, w.mnuSelectAll, w.mnuSep3, w.mnuFind, w.mnuFindNext, w.mnuFindPrevious, w.mnuGoToLine}));
+  EXPECT_EQ(w.mnuView->actions(), (QList<QAction*>{w.mnuZoomIn, w.mnuZoomOut, w.mnuZoomNormal}));
   ASSERT_EQ(w.mnuOptions->actions().size(), 2);
   EXPECT_EQ(w.mnuOptions->actions()[0], w.mnuOptionHighlight);
   EXPECT_EQ(w.mnuOptionHighlight->text(), "&Highlight");
@@ -94,12 +106,19 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_TRUE(w.mnuOptionComplete->isCheckable());
   EXPECT_FALSE(w.mnuOptionComplete->isChecked()) << "Classic is the first run's style";
 
-  // Ctrl+O on Open, and no shortcut anywhere else.
+  // The shortcuts, and none elsewhere.
+  const std::vector<std::pair<QAction*, QKeySequence>> shortcuts = {
+      {w.mnuOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},        {w.mnuCopy, QKeySequence::Copy},
+      {w.mnuSelectAll, QKeySequence::SelectAll},              {w.mnuFind, QKeySequence(Qt::CTRL | Qt::Key_F)},
+      {w.mnuFindNext, QKeySequence(Qt::Key_F3)},              {w.mnuFindPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+      {w.mnuGoToLine, QKeySequence(Qt::CTRL | Qt::Key_G)},    {w.mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+      {w.mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}, {w.mnuZoomNormal, QKeySequence(Qt::CTRL | Qt::Key_0)}};
   for (QAction* action : w.findChildren<QAction*>()) {
-    if (action == w.mnuOpen) {
-      EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    } else {
-      EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    const auto it = std::find_if(shortcuts.begin(), shortcuts.end(), [&](const auto& s) { return s.first == action; });
+    if (it != shortcuts.end()) {
+      EXPECT_EQ(action->shortcut(), it->second) << action->text().toStdString();
+    } else if (!action->shortcut().isEmpty()) {
+      ADD_FAILURE() << action->text().toStdString() << " has a shortcut";
     }
   }
 }

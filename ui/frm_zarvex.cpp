@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
+#include <QScrollBar>
+#include <QTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -13,7 +16,9 @@
 #include "bank_images.h"
 #include "bank_outputs.h"
 #include "file_system.h"
+#include "find_bar.h"
 #include "frm_view.h"
+#include "recent_files.h"
 #include "save_file.h"
 #include "place_control.h"
 #include "highlight_switch.h"
@@ -36,7 +41,11 @@ frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
   statusBar()->addWidget(lblStatus, 1);
   setListingStyle(styleNamed(m_services.settings->value(QStringLiteral("listing/style")).toString().toStdString())
                       .value_or(ListingStyle::Classic));
+  txtOutput->setZoomStep(m_services.settings->value(QStringLiteral("view/zoom"), 0).toInt());
+  setAcceptDrops(true);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+  // After the first run the window opens where and as large as it was left.
+  restoreGeometry(m_services.settings->value(QStringLiteral("window/geometry")).toByteArray());
   Form_Load(commandLine);
 }
 
@@ -48,10 +57,10 @@ void frmZarvex::createMenus() {
     action->setObjectName(QLatin1String(name));
     return action;
   };
+  // A caption of "-" makes a plain separator line.
   const auto separator = [](QMenu* menu, const char* name) {
     QAction* action = menu->addSeparator();
     action->setObjectName(QLatin1String(name));
-    action->setText(QStringLiteral("-"));
     return action;
   };
 
@@ -59,6 +68,11 @@ void frmZarvex::createMenus() {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mnuOpen = item(mnuFile, QStringLiteral("&Open..."), "mnuOpen");
   mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  mnuRecent = mnuFile->addMenu(QStringLiteral("Open &Recent"));
+  mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+  m_recent = std::make_unique<RecentFiles>(*m_services.settings);
+  connect(mnuRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+  fillRecentMenu();
   mnuSaveAs = item(mnuFile, QStringLiteral("Save &As..."), "mnuSaveAs");
   mnuSaveAs->setEnabled(false);
   mnuSep1 = separator(mnuFile, "mnuSep1");
@@ -76,6 +90,8 @@ void frmZarvex::createMenus() {
   mnuSep2 = separator(mnuFile, "mnuSep2");
   mnuExit = item(mnuFile, QStringLiteral("E&xit"), "mnuExit");
 
+  createEditAndViewMenus();
+
   mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
   mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
   mnuOptionHighlight = item(mnuOptions, QStringLiteral("&Highlight"), "mnuOptionHighlight");
@@ -86,6 +102,9 @@ void frmZarvex::createMenus() {
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
   connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
   connect(mnuImportAbk, &QAction::triggered, this, [this] { mnuImportAbk_Click(); });
+  connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+  connect(mnuExportTxt, &QAction::triggered, this, [this] { mnuExportTxt_Click(); });
+  connect(mnuExportRtf, &QAction::triggered, this, [this] { mnuExportRtf_Click(); });
   connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
   connect(mnuOptionHighlight, &QAction::triggered, this, [this] {
     // The handler sets the tick itself; undo Qt's own toggle first.
@@ -126,6 +145,7 @@ void frmZarvex::createControls() {
     cmdSaveBank->setEnabled(chosen);
   });
   lstBanks->setFont(QFont(QStringLiteral("Courier New")));
+  findBar = new FindBar(txtOutput, m_client);
 }
 
 void frmZarvex::Form_Load(const QString& commandLine) {
@@ -135,17 +155,27 @@ void frmZarvex::Form_Load(const QString& commandLine) {
                      .arg(version::kMajor)
                      .arg(version::kMinor)
                      .arg(version::kRevision));
-  QString path = commandLine.trimmed();
-  if (path.startsWith(QLatin1Char('"'))) {
+  openCommandLine(QFile::encodeName(commandLine).toStdString());
+}
+
+void frmZarvex::showThenOpen(const std::string& commandLine) {
+  show();
+  QTimer::singleShot(0, this, [this, commandLine] { openCommandLine(commandLine); });
+}
+
+void frmZarvex::openCommandLine(const std::string& commandLine) {
+  const auto first = commandLine.find_first_not_of(" \t");
+  std::string path = first == std::string::npos ? std::string() : commandLine.substr(first);
+  path.erase(path.find_last_not_of(" \t") + 1);
+  if (!path.empty() && path.front() == '"') {
     // The opening quote and the last character go, whatever that is; a lone
     // quote leaves nothing.
-    path = path.size() >= 2 ? path.mid(1, path.size() - 2) : QString();
+    path = path.size() >= 2 ? path.substr(1, path.size() - 2) : std::string();
   }
-  if (path.isEmpty()) return;
+  if (path.empty()) return;
   // The decoder makes the program's folder current; a relative path means the
   // folder the program was started from.
-  if (QDir::isRelativePath(path)) path = QDir::current().absoluteFilePath(path);
-  loadReportingFailure(path);
+  loadReportingFailure(absolutePath(path));
 }
 
 // W >= 110 sets widths and lefts, H >= 128 heights and tops; a smaller
@@ -165,6 +195,13 @@ void frmZarvex::Form_Resize() {
     cmdViewBank->move(cmdViewBank->x(), height - 60);
     cmdSaveBank->move(cmdSaveBank->x(), height - 36);
   }
+  // The find bar, while open, takes the bottom of the listing's place.
+  if (findBar != nullptr && findBar->isVisible()) {
+    const int barHeight = findBar->sizeHint().height();
+    const QRect listing = txtOutput->geometry();
+    txtOutput->setGeometry(listing.adjusted(0, 0, 0, -barHeight));
+    findBar->setGeometry(listing.x(), listing.bottom() + 1 - barHeight, listing.width(), barHeight);
+  }
 }
 
 void frmZarvex::Form_Unload() {
@@ -183,14 +220,28 @@ void frmZarvex::mnuOpen_Click() {
     if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
     return;
   }
-  loadReportingFailure(path);
+  loadReportingFailure(QFile::encodeName(path).toStdString());
 }
 
 void frmZarvex::mnuImportAmos_Click() { mnuOpen_Click(); }
 
 void frmZarvex::mnuExit_Click() { close(); }
 
-void frmZarvex::mnuOptionHighlight_Click() { SwitchHighlight(*this, m_state.RtfDocument); }
+void frmZarvex::mnuOptionHighlight_Click() {
+  keepingView([this] { SwitchHighlight(*this, m_state.RtfDocument); });
+}
+
+template <typename Switch>
+void frmZarvex::keepingView(Switch&& change) {
+  // Caret and selection are the switch's own business; the lines in view
+  // are the window's.
+  const int top = txtOutput->verticalScrollBar()->value();
+  const int left = txtOutput->horizontalScrollBar()->value();
+  change();
+  txtOutput->verticalScrollBar()->setValue(top);
+  txtOutput->horizontalScrollBar()->setValue(left);
+  findBar->markMatches();
+}
 
 ListingStyle frmZarvex::listingStyle() const {
   return mnuOptionComplete->isChecked() ? ListingStyle::Complete : ListingStyle::Classic;
@@ -217,10 +268,12 @@ void frmZarvex::mnuOptionComplete_Click() {
     } relisted{m_relisting};
     try {
       // The decoder refuses before it changes anything; the style stays then.
-      m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
-      setListingStyle(next);
-      shown.setSelectionStart(start);
-      shown.setSelectionLength(length);
+      keepingView([&] {
+        m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
+        setListingStyle(next);
+        shown.setSelectionStart(start);
+        shown.setSelectionLength(length);
+      });
     } catch (const RuntimeError& e) {
       showMessage("Error" + messageNumber(e.number()) + ": " + e.description(), MessageButtons::Ok);
     } catch (const std::bad_alloc&) {
@@ -247,108 +300,18 @@ void frmZarvex::updateStatus() {
                             : QStringLiteral("Options > Complete Vocabulary lists every AMOS token"));
 }
 
-void frmZarvex::cmdViewBank_Click() {
-  auto* viewer = new frmView(this);
-  if (const Bank* bank = selectedBank()) {
-    viewer->setServices(m_services.dialog, m_services.messages);
-    viewer->showBank({bank->bytes.begin(), bank->bytes.end()}, m_bankFileName);
-  } else {
-    viewer->setViewType(3);
-  }
-  viewer->show();
-}
-
-void frmZarvex::cmdSaveBank_Click() {
-  const Bank* bank = selectedBank();
-  if (bank == nullptr) return;
-  const QString suggested = QString::fromStdString(bankFileStem(m_bankFileName.toStdString(), *bank) + ".abk");
-  const QString amosFilter = dlgCommon.filter();
-  dlgCommon.setFilter(QStringLiteral("AMOS Bank (*.abk) | *.abk"));
-  QString path;
+void frmZarvex::loadReportingFailure(const std::string& path) {
   try {
-    path = dlgCommon.showSave(this, suggested);
-  } catch (const RuntimeError&) {
-    dlgCommon.setFilter(amosFilter);
-    return;  // cancelled
-  }
-  dlgCommon.setFilter(amosFilter);
-  const QString failure = saveBytes(path, QByteArray(reinterpret_cast<const char*>(bank->bytes.data()),
-                                                     static_cast<qsizetype>(bank->bytes.size())));
-  if (!failure.isEmpty()) reportFailure(failure);
-}
-
-void frmZarvex::mnuImportAbk_Click() {
-  const QString amosFilter = dlgCommon.filter();
-  dlgCommon.setFilter(QStringLiteral("AMOS Banks (*.abk *.abs) | *.abk *.abs"));
-  QString path;
-  try {
-    path = dlgCommon.showOpen(this);
-  } catch (const RuntimeError& e) {
-    dlgCommon.setFilter(amosFilter);
-    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
-    return;
-  }
-  dlgCommon.setFilter(amosFilter);
-  try {
-    const std::string file = path.toStdString();
-    const std::int64_t size = fileSize(file);
-    if (size > kMaxBankFileSize) {
-      reportLoadFailure(QStringLiteral("%1 is too big to be a bank file").arg(path));
-      return;
-    }
-    std::vector<std::uint8_t> bytes = readFileImage(file, size);
-    bytes.pop_back();  // the image's extra zero byte
-    if (bankSourceOf(bytes) == BankSource::Unknown) {
-      reportLoadFailure(QStringLiteral("%1 is neither an AMOS program nor a bank file").arg(path));
-      return;
-    }
-    listBanks(std::move(bytes), QString::fromStdString(fileNamePart(file)));
-  } catch (const RuntimeError& e) {
-    reportLoadFailure(QString::fromStdString(e.description()));
-  } catch (const std::bad_alloc&) {
-    reportLoadFailure(QStringLiteral("Out of memory"));
-  }
-}
-
-void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileName) {
-  lstBanks->clear();
-  m_bankFile = std::move(file);
-  m_bankFileName = fileName;
-  m_banks = readBanks(m_bankFile);
-  for (const Bank& bank : m_banks.banks) lstBanks->addItem(bankListEntry(bank));
-  if (m_banks.damaged) {
-    auto* note = new QListWidgetItem(QStringLiteral("Damaged bank set at offset %1: %2")
-                                         .arg(m_banks.damageOffset)
-                                         .arg(QString::fromStdString(m_banks.damage)));
-    note->setFlags(Qt::ItemIsEnabled);  // says what is wrong; not a bank to choose
-    lstBanks->addItem(note);
-  }
-  lstBanks->setEnabled(!m_banks.banks.empty() || m_banks.damaged);
-  cmdViewBank->setEnabled(false);
-  cmdSaveBank->setEnabled(false);
-}
-
-const Bank* frmZarvex::selectedBank() const {
-  const int row = lstBanks->currentRow();
-  if (row < 0 || static_cast<std::size_t>(row) >= m_banks.banks.size()) return nullptr;
-  return &m_banks.banks[static_cast<std::size_t>(row)];
-}
-
-void frmZarvex::reportFailure(const QString& text) {
-  m_services.messages->show(this, QString::fromStdString(programTitle()), text, MessageButtons::Ok,
-                            MessageIcon::Exclamation);
-}
-
-void frmZarvex::loadReportingFailure(const QString& path) {
-  try {
-    const std::string file = path.toStdString();
-    m_lastResult = LoadListing(file, m_state, *this, listingStyle(), *m_services.imports);
+    m_lastResult = LoadListing(path, m_state, *this, listingStyle(), *m_services.imports);
     if (m_lastResult.outcome != LoadResult::Outcome::TooBig) {
-      m_fileName = fileNamePart(file);
+      m_fileName = fileNamePart(path);
       listBanks({m_state.FileBytes.begin(), m_state.FileBytes.begin() + m_state.FileLength},
                 QString::fromStdString(m_fileName));
+      m_recent->add(QByteArray::fromStdString(path));
+      for (QAction* action : {mnuSaveAs, mnuExportTxt, mnuExportRtf, mnuExport->menuAction()}) action->setEnabled(true);
     }
     updateStatus();
+    findBar->markMatches();
   } catch (const RuntimeError& e) {
     reportLoadFailure(QString::fromStdString(e.description()));
   } catch (const std::bad_alloc&) {
@@ -384,6 +347,7 @@ void frmZarvex::showLoadSummary(const std::string& text) {
 }
 
 void frmZarvex::closeEvent(QCloseEvent* event) {
+  m_services.settings->setValue(QStringLiteral("window/geometry"), saveGeometry());
   event->accept();
   Form_Unload();
 }

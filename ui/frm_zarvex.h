@@ -9,12 +9,15 @@
 #include "amos_loader.h"
 #include "bank_set.h"
 #include "common_dialog.h"
+#include "listing_export.h"
 #include "listing_host.h"
 #include "listing_state.h"
 #include "listing_style.h"
 #include "message_boxes.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -22,6 +25,8 @@ class QPushButton;
 
 namespace zarvex {
 
+class FindBar;
+class RecentFiles;
 class RichTextView;
 
 // The services the window reaches through interfaces, so tests can answer them.
@@ -49,6 +54,13 @@ class frmZarvex : public QMainWindow, public ListingHost {
 
   // Handlers.
   void Form_Load(const QString& commandLine);
+  // Opens the file the command line names (its arguments' bytes joined by
+  // blanks; one pair of quotes may surround it). The name stays bytes all
+  // the way to the file system, so names that are not UTF-8 open.
+  void openCommandLine(const std::string& commandLine);
+  // Shows the window, then opens the command line's file once the window is
+  // on the screen, so that a load's messages come over the window.
+  void showThenOpen(const std::string& commandLine);
   void Form_Resize();
   void Form_Unload();
   void mnuOpen_Click();
@@ -64,6 +76,23 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void cmdSaveBank_Click();
   // File > Import > ABK File...: lists the banks of a bank file (.abk, .abs).
   void mnuImportAbk_Click();
+  // File > Save As...: the listing in the format its file type names
+  // (.rtf, .txt, .asc, .html); Export > TXT File... and RTF File...
+  void mnuSaveAs_Click();
+  void mnuExportTxt_Click();
+  void mnuExportRtf_Click();
+  // Edit.
+  void mnuFind_Click();
+  void mnuFindNext_Click();
+  void mnuFindPrevious_Click();
+  void mnuGoToLine_Click();
+  // Puts the caret at the start of `line` (from 1) and shows it.
+  void goToLine(int line);
+  // View > Zoom In, Zoom Out, Normal Size: remembered across runs.
+  void zoomBy(int steps);
+  void zoomNormal();
+  // Opens `path`: a program is listed, a bank file has its banks listed.
+  void openDropped(const std::string& path);
 
   // The banks listed: those of the last program or bank file read.
   const BankSet& Banks() const { return m_banks; }
@@ -98,6 +127,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
 
   QMenu* mnuFile;
   QAction* mnuOpen;
+  QMenu* mnuRecent;
   QAction* mnuSaveAs;
   QAction* mnuSep1;
   QMenu* mnuImport;
@@ -108,21 +138,47 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QAction* mnuExportRtf;
   QAction* mnuSep2;
   QAction* mnuExit;
+  QMenu* mnuEdit;
+  QAction* mnuCopy;
+  QAction* mnuSelectAll;
+  QAction* mnuSep3;
+  QAction* mnuFind;
+  QAction* mnuFindNext;
+  QAction* mnuFindPrevious;
+  QAction* mnuGoToLine;
+  QMenu* mnuView;
+  QAction* mnuZoomIn;
+  QAction* mnuZoomOut;
+  QAction* mnuZoomNormal;
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
   QAction* mnuOptionComplete;
   // The status bar's text: the listing style, and what it leaves undecoded.
   QLabel* lblStatus;
+  // Under the listing while finding.
+  FindBar* findBar = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void createMenus();
   void createControls();
-  // Loads `path`, reporting a failure before decoding as Open does.
-  void loadReportingFailure(const QString& path);
+  void createEditAndViewMenus();
+  // Loads `path` (bytes), reporting a failure before decoding as Open does.
+  void loadReportingFailure(const std::string& path);
+  // Lists the banks of the bank file at `path` (bytes).
+  void importBanks(const std::string& path);
+  void fillRecentMenu();
+  // Writes the listing to a file the user names, in `format` or, without
+  // one, in the format the name's type says.
+  void exportTo(std::optional<ExportFormat> format, const char* suggestedType);
+  // Runs a switch of the shown listing, keeping the lines in view.
+  template <typename Switch>
+  void keepingView(Switch&& change);
   void reportLoadFailure(const QString& description);
   void setListingStyle(ListingStyle style);
   void updateStatus();
@@ -139,6 +195,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   std::vector<std::uint8_t> m_bankFile;  // the bytes the listed banks were read from
   QString m_bankFileName;
   BankSet m_banks;
+  std::unique_ptr<RecentFiles> m_recent;
   QWidget* m_client;
 };
 

@@ -1,7 +1,7 @@
 // The viewer's entry: the main window, with the program's arguments as its
 // command line.
 #include <QApplication>
-#include <QStringList>
+#include <string>
 
 #include "frm_zarvex.h"
 
@@ -13,10 +13,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Zarvex"));
   QApplication::setDesktopFileName(QStringLiteral("zarvex"));
 
-  QStringList arguments;
-  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  // The arguments' bytes as the system gave them: a file name need not be UTF-8.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += ' ';
+    commandLine += argv[i];
+  }
 
-  zarvex::frmZarvex window(arguments.join(QLatin1Char(' ')));
-  window.show();
+  zarvex::frmZarvex window{QString()};
+  window.showThenOpen(commandLine);
   return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
+#include <iterator>
 
 namespace zarvex {
 
@@ -67,6 +68,15 @@ void RichTextView::applyRuns(const std::vector<RtfRun>& runs) {
   }
   flush();
   doc->markContentsDirty(0, doc->characterCount());
+}
+
+void RichTextView::setZoomStep(int step) {
+  static constexpr double kSizes[] = {6, 7, 8.25, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36};
+  static_assert(std::size(kSizes) == kLargestZoom - kSmallestZoom + 1);
+  m_zoomStep = std::clamp(step, kSmallestZoom, kLargestZoom);
+  QFont zoomed = font();
+  zoomed.setPointSizeF(kSizes[m_zoomStep - kSmallestZoom]);
+  setFont(zoomed);
 }
 
 std::string RichTextView::plainText() const {

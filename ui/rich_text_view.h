@@ -33,11 +33,19 @@ class RichTextView : public QPlainTextEdit, public ListingView {
   // The colour table of the current RTF content.
   const std::vector<RtfColour>& colourTable() const { return m_colours; }
 
+  // View > Zoom: steps from the normal size (0, 8.25 points) up or down a
+  // ladder of sizes; kept within the ladder.
+  static constexpr int kSmallestZoom = -2;
+  static constexpr int kLargestZoom = 11;
+  int zoomStep() const { return m_zoomStep; }
+  void setZoomStep(int step);
+
  private:
   void applyRuns(const std::vector<RtfRun>& runs);
   std::int32_t characterCount() const;
 
   bool m_showsRtf = false;
+  int m_zoomStep = 0;
   std::vector<RtfColour> m_colours;
 };
 

@@ -33,10 +33,11 @@ class ScriptedMessageBoxes : public MessageBoxes {
     QString caption, text;
     MessageButtons buttons;
     MessageIcon icon;
+    bool overVisibleWindow = false;  // the box's window was on the screen
   };
-  MessageAnswer show(QWidget*, const QString& caption, const QString& text, MessageButtons buttons,
+  MessageAnswer show(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                      MessageIcon icon) override {
-    shown.push_back({caption, text, buttons, icon});
+    shown.push_back({caption, text, buttons, icon, parent != nullptr && parent->isVisible()});
     if (buttons == MessageButtons::Ok || answers.empty()) return MessageAnswer::Ok;
     const MessageAnswer answer = answers.front();
     answers.pop_front();

@@ -1,0 +1,115 @@
+// frmZarvex's bank strip: the banks of the last program or bank file, the
+// viewer, Save Bank and Import ABK.
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "bank_images.h"
+#include "bank_outputs.h"
+#include "file_system.h"
+#include "frm_view.h"
+#include "frm_zarvex.h"
+#include "recent_files.h"
+#include "runtime_error.h"
+#include "save_file.h"
+
+namespace zarvex {
+
+void frmZarvex::cmdViewBank_Click() {
+  auto* viewer = new frmView(this);
+  if (const Bank* bank = selectedBank()) {
+    viewer->setServices(m_services.dialog, m_services.messages);
+    viewer->showBank({bank->bytes.begin(), bank->bytes.end()}, m_bankFileName);
+  } else {
+    viewer->setViewType(3);
+  }
+  viewer->show();
+}
+
+void frmZarvex::cmdSaveBank_Click() {
+  const Bank* bank = selectedBank();
+  if (bank == nullptr) return;
+  const QString suggested = QString::fromStdString(bankFileStem(m_bankFileName.toStdString(), *bank) + ".abk");
+  const QString amosFilter = dlgCommon.filter();
+  dlgCommon.setFilter(QStringLiteral("AMOS Bank (*.abk) | *.abk"));
+  QString path;
+  try {
+    path = dlgCommon.showSave(this, suggested);
+  } catch (const RuntimeError&) {
+    dlgCommon.setFilter(amosFilter);
+    return;  // cancelled
+  }
+  dlgCommon.setFilter(amosFilter);
+  const QString failure = saveBytes(path, QByteArray(reinterpret_cast<const char*>(bank->bytes.data()),
+                                                     static_cast<qsizetype>(bank->bytes.size())));
+  if (!failure.isEmpty()) reportFailure(failure);
+}
+
+void frmZarvex::mnuImportAbk_Click() {
+  const QString amosFilter = dlgCommon.filter();
+  dlgCommon.setFilter(QStringLiteral("AMOS Banks (*.abk *.abs) | *.abk *.abs"));
+  QString path;
+  try {
+    path = dlgCommon.showOpen(this);
+  } catch (const RuntimeError& e) {
+    dlgCommon.setFilter(amosFilter);
+    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
+    return;
+  }
+  dlgCommon.setFilter(amosFilter);
+  importBanks(QFile::encodeName(path).toStdString());
+}
+
+void frmZarvex::importBanks(const std::string& path) {
+  const QString shown = QString::fromStdString(path);
+  try {
+    const std::int64_t size = fileSize(path);
+    if (size > kMaxBankFileSize) {
+      reportLoadFailure(QStringLiteral("%1 is too big to be a bank file").arg(shown));
+      return;
+    }
+    std::vector<std::uint8_t> bytes = readFileImage(path, size);
+    bytes.pop_back();  // the image's extra zero byte
+    if (bankSourceOf(bytes) == BankSource::Unknown) {
+      reportLoadFailure(QStringLiteral("%1 is neither an AMOS program nor a bank file").arg(shown));
+      return;
+    }
+    listBanks(std::move(bytes), QString::fromStdString(fileNamePart(path)));
+    m_recent->add(QByteArray::fromStdString(path));
+  } catch (const RuntimeError& e) {
+    reportLoadFailure(QString::fromStdString(e.description()));
+  } catch (const std::bad_alloc&) {
+    reportLoadFailure(QStringLiteral("Out of memory"));
+  }
+}
+
+void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileName) {
+  lstBanks->clear();
+  m_bankFile = std::move(file);
+  m_bankFileName = fileName;
+  m_banks = readBanks(m_bankFile);
+  for (const Bank& bank : m_banks.banks) lstBanks->addItem(bankListEntry(bank));
+  if (m_banks.damaged) {
+    auto* note = new QListWidgetItem(QStringLiteral("Damaged bank set at offset %1: %2")
+                                         .arg(m_banks.damageOffset)
+                                         .arg(QString::fromStdString(m_banks.damage)));
+    note->setFlags(Qt::ItemIsEnabled);  // says what is wrong; not a bank to choose
+    lstBanks->addItem(note);
+  }
+  lstBanks->setEnabled(!m_banks.banks.empty() || m_banks.damaged);
+  cmdViewBank->setEnabled(false);
+  cmdSaveBank->setEnabled(false);
+}
+
+const Bank* frmZarvex::selectedBank() const {
+  const int row = lstBanks->currentRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= m_banks.banks.size()) return nullptr;
+  return &m_banks.banks[static_cast<std::size_t>(row)];
+}
+
+void frmZarvex::reportFailure(const QString& text) {
+  m_services.messages->show(this, QString::fromStdString(programTitle()), text, MessageButtons::Ok,
+                            MessageIcon::Exclamation);
+}
+
+}  // namespace zarvex

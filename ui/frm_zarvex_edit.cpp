@@ -1,0 +1,92 @@
+// frmZarvex's Edit and View menus: copy, select all, find, go to line, and
+// the listing's zoom.
+#include <QAction>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextBlock>
+
+#include "find_bar.h"
+#include "frm_zarvex.h"
+#include "rich_text_view.h"
+
+namespace zarvex {
+
+void frmZarvex::createEditAndViewMenus() {
+  const auto item = [this](QMenu* menu, const QString& caption, const char* name, const QKeySequence& keys) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    return action;
+  };
+  mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+  mnuCopy = item(mnuEdit, QStringLiteral("&Copy"), "mnuCopy", QKeySequence::Copy);
+  mnuSelectAll = item(mnuEdit, QStringLiteral("Select &All"), "mnuSelectAll", QKeySequence::SelectAll);
+  mnuSep3 = mnuEdit->addSeparator();
+  mnuSep3->setObjectName(QStringLiteral("mnuSep3"));
+  mnuFind = item(mnuEdit, QStringLiteral("&Find..."), "mnuFind", QKeySequence(Qt::CTRL | Qt::Key_F));
+  mnuFindNext = item(mnuEdit, QStringLiteral("Find &Next"), "mnuFindNext", QKeySequence(Qt::Key_F3));
+  mnuFindPrevious =
+      item(mnuEdit, QStringLiteral("Find &Previous"), "mnuFindPrevious", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+  mnuGoToLine = item(mnuEdit, QStringLiteral("&Go to Line..."), "mnuGoToLine", QKeySequence(Qt::CTRL | Qt::Key_G));
+
+  mnuView = menuBar()->addMenu(QStringLiteral("&View"));
+  mnuView->setObjectName(QStringLiteral("mnuView"));
+  mnuZoomIn = item(mnuView, QStringLiteral("Zoom &In"), "mnuZoomIn", QKeySequence(Qt::CTRL | Qt::Key_Plus));
+  // Ctrl+= too: on most keyboards "+" is a shifted "=".
+  mnuZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  mnuZoomOut = item(mnuView, QStringLiteral("Zoom &Out"), "mnuZoomOut", QKeySequence(Qt::CTRL | Qt::Key_Minus));
+  mnuZoomNormal = item(mnuView, QStringLiteral("&Normal Size"), "mnuZoomNormal", QKeySequence(Qt::CTRL | Qt::Key_0));
+
+  connect(mnuCopy, &QAction::triggered, this, [this] { txtOutput->copy(); });
+  connect(mnuSelectAll, &QAction::triggered, this, [this] { txtOutput->selectAll(); });
+  connect(mnuFind, &QAction::triggered, this, [this] { mnuFind_Click(); });
+  connect(mnuFindNext, &QAction::triggered, this, [this] { mnuFindNext_Click(); });
+  connect(mnuFindPrevious, &QAction::triggered, this, [this] { mnuFindPrevious_Click(); });
+  connect(mnuGoToLine, &QAction::triggered, this, [this] { mnuGoToLine_Click(); });
+  connect(mnuZoomIn, &QAction::triggered, this, [this] { zoomBy(1); });
+  connect(mnuZoomOut, &QAction::triggered, this, [this] { zoomBy(-1); });
+  connect(mnuZoomNormal, &QAction::triggered, this, [this] { zoomNormal(); });
+}
+
+void frmZarvex::mnuFind_Click() {
+  findBar->open();
+  Form_Resize();
+}
+
+void frmZarvex::mnuFindNext_Click() {
+  if (!findBar->isVisible()) return mnuFind_Click();
+  findBar->findNext();
+}
+
+void frmZarvex::mnuFindPrevious_Click() {
+  if (!findBar->isVisible()) return mnuFind_Click();
+  findBar->findPrevious();
+}
+
+void frmZarvex::mnuGoToLine_Click() {
+  const int lines = txtOutput->document()->blockCount();
+  const int current = txtOutput->textCursor().blockNumber() + 1;
+  bool ok = false;
+  const int line = QInputDialog::getInt(this, QString::fromStdString(programTitle()),
+                                        QStringLiteral("Go to line (1 to %1):").arg(lines), current, 1, lines, 1, &ok);
+  if (ok) goToLine(line);
+}
+
+void frmZarvex::goToLine(int line) {
+  const QTextBlock block = txtOutput->document()->findBlockByNumber(std::clamp(line, 1, txtOutput->document()->blockCount()) - 1);
+  QTextCursor cursor(block);
+  txtOutput->setTextCursor(cursor);
+  txtOutput->centerCursor();
+  txtOutput->setFocus();
+}
+
+void frmZarvex::zoomBy(int steps) {
+  txtOutput->setZoomStep(txtOutput->zoomStep() + steps);
+  m_services.settings->setValue(QStringLiteral("view/zoom"), txtOutput->zoomStep());
+}
+
+void frmZarvex::zoomNormal() { zoomBy(-txtOutput->zoomStep()); }
+
+}  // namespace zarvex

@@ -1,0 +1,113 @@
+// frmZarvex's files: Save As and Export of the listing, Open Recent, and
+// files dropped on the window.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUrl>
+#include <fstream>
+
+#include "bank_set.h"
+#include "frm_zarvex.h"
+#include "recent_files.h"
+#include "runtime_error.h"
+#include "save_file.h"
+
+namespace zarvex {
+
+void frmZarvex::mnuSaveAs_Click() {
+  exportTo(std::nullopt, listingStyle() == ListingStyle::Complete ? ".asc" : ".rtf");
+}
+
+void frmZarvex::mnuExportTxt_Click() { exportTo(ExportFormat::Text, ".txt"); }
+
+void frmZarvex::mnuExportRtf_Click() { exportTo(ExportFormat::Rtf, ".rtf"); }
+
+void frmZarvex::exportTo(std::optional<ExportFormat> format, const char* suggestedType) {
+  if (m_state.RtfDocument.empty()) return;
+  const QString amosFilter = dlgCommon.filter();
+  dlgCommon.setFilter(format == ExportFormat::Text  ? QStringLiteral("Text (*.txt) | *.txt")
+                      : format == ExportFormat::Rtf ? QStringLiteral("RTF Document (*.rtf) | *.rtf")
+                                                    : QStringLiteral("Listings (*.rtf *.txt *.asc *.html *.htm) | "
+                                                                     "*.rtf *.txt *.asc *.html *.htm"));
+  QString path;
+  try {
+    path = dlgCommon.showSave(this, QString::fromStdString(m_fileName) + QLatin1String(suggestedType));
+  } catch (const RuntimeError&) {
+    dlgCommon.setFilter(amosFilter);
+    return;  // cancelled
+  }
+  dlgCommon.setFilter(amosFilter);
+  const std::string name = QFile::encodeName(path).toStdString();
+  const std::optional<ExportFormat> chosen = format ? format : exportFormatOf(name);
+  if (!chosen) {
+    reportFailure(QStringLiteral("Cannot tell what to write as %1: name it .rtf, .txt, .asc or .html.").arg(path));
+    return;
+  }
+  const std::string bytes = exportListing(m_state, *chosen, m_fileName);
+  if (*chosen == ExportFormat::Asc && bytes.empty()) {
+    reportFailure(QStringLiteral("Cannot write %1: the file shown is no AMOS program, so it has no AMOS text.").arg(path));
+    return;
+  }
+  const QString failure = saveBytes(path, QByteArray::fromStdString(bytes));
+  if (!failure.isEmpty()) reportFailure(failure);
+}
+
+void frmZarvex::fillRecentMenu() {
+  const int removed = m_recent->removeMissing();
+  if (removed > 0) {
+    statusBar()->showMessage(removed == 1 ? QStringLiteral("A file that no longer exists left Open Recent.")
+                                          : QStringLiteral("%1 files that no longer exist left Open Recent.").arg(removed),
+                             8000);
+  }
+  mnuRecent->clear();
+  int number = 0;
+  for (const QByteArray& path : m_recent->paths()) {
+    ++number;
+    const QString shown = QString::fromLocal8Bit(path);
+    QAction* action = mnuRecent->addAction(QStringLiteral("&%1 %2").arg(number % 10).arg(shown));
+    connect(action, &QAction::triggered, this, [this, path] { openDropped(path.toStdString()); });
+  }
+  mnuRecent->setEnabled(!m_recent->paths().isEmpty());
+}
+
+void frmZarvex::openDropped(const std::string& path) {
+  // The first bytes say what the file is; a bank file lists its banks.
+  char start[4] = {};
+  std::ifstream in(path, std::ios::binary);
+  in.read(start, sizeof start);
+  const std::span<const std::uint8_t> head(reinterpret_cast<const std::uint8_t*>(start),
+                                           static_cast<std::size_t>(in.gcount()));
+  const BankSource source = bankSourceOf(head);
+  if (source == BankSource::BankSet || source == BankSource::SingleBank) {
+    importBanks(path);
+  } else {
+    loadReportingFailure(path);
+  }
+}
+
+namespace {
+
+// A local file's path as the bytes of its URL: percent-encoded bytes that are
+// not UTF-8 stay what they were.
+std::string localPathBytes(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)).toStdString();
+}
+
+}  // namespace
+
+void frmZarvex::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (data->hasUrls() && !data->urls().isEmpty() && data->urls().constFirst().isLocalFile()) event->acceptProposedAction();
+}
+
+void frmZarvex::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  event->acceptProposedAction();
+  openDropped(localPathBytes(urls.constFirst()));
+}
+
+}  // namespace zarvex
