@@ -93,7 +93,7 @@ namespace {
 // A local file's path as the bytes of its URL: percent-encoded bytes that are
 // not UTF-8 stay what they were.
 std::string localPathBytes(const QUrl& url) {
-  return QByteArray::fromPercentEncoding(url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)).toStdString();
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 }  // namespace
