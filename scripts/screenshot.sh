@@ -3,7 +3,8 @@
 # listing style, answers the summary message, and saves pictures of the window:
 # docs/screenshot.png (classic vocabulary, the first run's style) and
 # docs/screenshot-complete.png (Options > Complete Vocabulary ticked), then
-# the demo's sprite bank in the bank viewer: docs/screenshot-banks.png.
+# the demo's sprite bank in the bank viewer: docs/screenshot-banks.png. Last,
+# File > Save As through the real file dialog must write the file named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build/default/bin
@@ -98,3 +99,51 @@ shoot_bank() {  # OUTPUT
 }
 
 shoot_bank docs/screenshot-banks.png
+
+# File > Save As through the real file dialog: type a name, press Return, and
+# the web page must be there.
+save_through_dialog() {
+  local target="$settings/saved.html" window= dialog=
+  "$bin/zarvex" examples/demo.AMOS &
+  viewer=$!
+  for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --name '^Zarvex$' 2>/dev/null | head -1 || true)
+    [ -n "$box" ] && break
+    sleep 0.2
+  done
+  [ -n "$box" ] && { sleep 0.5; xdotool windowfocus --sync "$box" 2>/dev/null || true; xdotool key Return; }
+  for _ in $(seq 50); do
+    window=$(xdotool search --onlyvisible --name '^Zarvex - demo.AMOS$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
+  sleep 0.5
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key alt+f a
+  for _ in $(seq 50); do
+    dialog=$(xdotool search --onlyvisible --name '^Save As$' 2>/dev/null | head -1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.2
+  done
+  [ -n "$dialog" ] || { echo "File > Save As showed no dialog" >&2; exit 1; }
+  sleep 0.5
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$target"
+  xdotool key Return
+  for _ in $(seq 25); do
+    [ -s "$target" ] && break
+    sleep 0.2
+  done
+  kill "$viewer" 2>/dev/null || true
+  wait "$viewer" 2>/dev/null || true
+  viewer=
+  if ! grep -q '<title>demo.AMOS</title>' "$target" 2>/dev/null; then
+    echo "File > Save As through the dialog wrote no web page" >&2
+    exit 1
+  fi
+  echo "File > Save As through the real dialog wrote $(wc -c < "$target") bytes of HTML"
+}
+
+save_through_dialog

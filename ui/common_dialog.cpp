@@ -31,7 +31,7 @@ bool CommonDialog::matches(const QString& fileName) const {
 }
 
 QString QtCommonDialog::showOpen(QWidget* parent) {
-  QFileDialog dialog(parent);
+  QFileDialog dialog(parent, QStringLiteral("Open"));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog);  // its file list matches patterns without case
@@ -44,7 +44,7 @@ QString QtCommonDialog::showOpen(QWidget* parent) {
 }
 
 QString QtCommonDialog::showSave(QWidget* parent, const QString& suggestedName) {
-  QFileDialog dialog(parent);
+  QFileDialog dialog(parent, QStringLiteral("Save As"));
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
