@@ -57,30 +57,43 @@ int main(int argc, char** argv) {
   std::string extractFolder;
   bool optionsEnd = false;
   std::vector<std::string> files;
+  // Each of these chooses what is printed; one of them at most.
+  std::string chosen;
+  const auto choose = [&](const std::string& option, Output what) {
+    if (!chosen.empty() && chosen != option) {
+      std::cerr << "zarvex-list: " << chosen << " and " << option << " do not go together\n\n" << kUsageText;
+      return false;
+    }
+    chosen = option;
+    output = what;
+    return true;
+  };
+  bool completeAsked = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (!optionsEnd && arg == "--") {
       optionsEnd = true;
     } else if (!optionsEnd && arg == "--rtf") {
-      output = Output::Rtf;
+      if (!choose(arg, Output::Rtf)) return kUsage;
     } else if (!optionsEnd && arg == "--text") {
-      output = Output::Text;
+      if (!choose(arg, Output::Text)) return kUsage;
     } else if (!optionsEnd && arg == "--asc") {
-      output = Output::Asc;
+      if (!choose(arg, Output::Asc)) return kUsage;
       style = zarvex::ListingStyle::Complete;  // the editor's text has every token
     } else if (!optionsEnd && arg == "--banks") {
-      output = Output::Banks;
+      if (!choose(arg, Output::Banks)) return kUsage;
     } else if (!optionsEnd && arg == "--extract") {
       if (i + 1 >= argc) {
         std::cerr << "zarvex-list: --extract needs a folder\n\n" << kUsageText;
         return kUsage;
       }
-      output = Output::Extract;
+      if (!choose(arg, Output::Extract)) return kUsage;
       extractFolder = argv[++i];
     } else if (!optionsEnd && (arg == "--quiet" || arg == "-q")) {
       quiet = true;
     } else if (!optionsEnd && arg == "--complete") {
       style = zarvex::ListingStyle::Complete;
+      completeAsked = true;
     } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
       std::cout << kUsageText;
       return kOk;
@@ -94,6 +107,11 @@ int main(int argc, char** argv) {
     } else {
       files.push_back(arg);
     }
+  }
+  if ((output == Output::Banks || output == Output::Extract) && (completeAsked || quiet)) {
+    std::cerr << "zarvex-list: " << chosen << " lists banks, not programs: --complete and --quiet do not apply\n\n"
+              << kUsageText;
+    return kUsage;
   }
   if (files.empty()) {
     std::cerr << "zarvex-list: no file named\n\n" << kUsageText;

@@ -101,6 +101,7 @@ TEST_F(BankWindowTest, SamplesShowAsAListAndSaveAsWav) {
   frmView* v = viewBank(1);
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->ViewType(), 0);
+  EXPECT_TRUE(v->lstHex->isEnabled()) << "a list to scroll and choose from";
   ASSERT_EQ(v->lstHex->count(), 1);
   EXPECT_TRUE(v->lstHex->item(0)->text().contains("Boing"));
   EXPECT_TRUE(v->lstHex->item(0)->text().contains("8000 Hz"));
@@ -118,6 +119,7 @@ TEST_F(BankWindowTest, OtherBanksShowAsAHexDump) {
   frmView v;
   ASSERT_TRUE(v.showBank(testing::memoryBank(3, 1, "Music   ", {'H', 'i', 0, 0xFF}), QStringLiteral("m.abk")));
   EXPECT_EQ(v.ViewType(), 0);
+  EXPECT_TRUE(v.lstHex->isEnabled());
   ASSERT_EQ(v.lstHex->count(), 2);
   EXPECT_EQ(v.lstHex->item(0)->text(), "000000  41 6D 42 6B 00 03 00 01 80 00 00 0C 4D 75 73 69  AmBk........Musi");
   EXPECT_EQ(v.lstHex->item(1)->text().left(22), "000010  63 20 20 20 48");

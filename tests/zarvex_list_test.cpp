@@ -79,6 +79,12 @@ TEST_F(ZarvexListTest, ExitStatusTellsWhatWentWrong) {
   EXPECT_EQ(runList("", errFile).status, 2);
   EXPECT_NE(err().find("Usage:"), std::string::npos);
   EXPECT_EQ(runList("--bogus '" + good + "'", errFile).status, 2);
+  // Options that choose different outputs, or do not apply, are wrong usage.
+  for (const char* options : {"--asc --rtf", "--text --rtf", "--banks --asc", "--banks --complete", "--banks --quiet"}) {
+    EXPECT_EQ(runList(std::string(options) + " '" + good + "'", errFile).status, 2) << options;
+    EXPECT_NE(err().find("Usage:"), std::string::npos) << options;
+  }
+  EXPECT_EQ(runList("--rtf --rtf --complete '" + good + "'", errFile).status, 0);
 }
 
 TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {

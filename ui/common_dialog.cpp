@@ -33,6 +33,7 @@ bool CommonDialog::matches(const QString& fileName) const {
 QString QtCommonDialog::showOpen(QWidget* parent) {
   QFileDialog dialog(parent, QStringLiteral("Open"));
   dialog.setFileMode(QFileDialog::ExistingFile);
+  if (!folder().isEmpty()) dialog.setDirectory(folder());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog);  // its file list matches patterns without case
   dialog.setNameFilter(qtNameFilter());
@@ -40,12 +41,14 @@ QString QtCommonDialog::showOpen(QWidget* parent) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
   }
+  setFolder(dialog.directory().absolutePath());
   return dialog.selectedFiles().constFirst();
 }
 
 QString QtCommonDialog::showSave(QWidget* parent, const QString& suggestedName) {
   QFileDialog dialog(parent, QStringLiteral("Save As"));
   dialog.setFileMode(QFileDialog::AnyFile);
+  if (!folder().isEmpty()) dialog.setDirectory(folder());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (!filter().isEmpty()) dialog.setNameFilter(qtNameFilter());
@@ -53,6 +56,8 @@ QString QtCommonDialog::showSave(QWidget* parent, const QString& suggestedName) 
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
   }
+  // The next dialog starts where this one ended.
+  setFolder(dialog.directory().absolutePath());
   return dialog.selectedFiles().constFirst();
 }
 

@@ -26,6 +26,9 @@ class CommonDialog {
 
   void setFilter(const QString& filter) { m_filter = filter; }
   const QString& filter() const { return m_filter; }
+  // The folder the dialog starts in; empty: wherever the system likes.
+  void setFolder(const QString& folder) { m_folder = folder; }
+  const QString& folder() const { return m_folder; }
 
   // The filter as Qt's dialogs take it: "Description (pattern)". A
   // description that already ends with the pattern in brackets (whatever its
@@ -38,6 +41,7 @@ class CommonDialog {
 
  private:
   QString m_filter;
+  QString m_folder;
 };
 
 // QFileDialog.

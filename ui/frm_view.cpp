@@ -46,6 +46,7 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   for (int zoom = 1; zoom <= 8; ++zoom) cboZoom->addItem(QStringLiteral("%1x").arg(zoom), zoom);
   cboZoom->setToolTip(QStringLiteral("Zoom"));
   cboZoom->hide();
+  lstHex->setFont(QFont(QStringLiteral("Courier New")));  // the columns of dumps and samples line up
   cmdSave = new QPushButton(QStringLiteral("Save..."), this);
   cmdSave->setObjectName(QStringLiteral("cmdSave"));
   cmdSave->hide();
@@ -174,7 +175,11 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
       setViewType(0);
       lstHex->addItems(hexDump(m_bank->bytes));
     }
-    Label1->setText(bankDescription(*m_bank, m_picture ? &*m_picture : nullptr));
+    QString description = bankDescription(*m_bank, m_picture ? &*m_picture : nullptr);
+    const auto empty = std::count_if(m_sprites.images.begin(), m_sprites.images.end(),
+                                     [](const SpriteImage& image) { return image.empty(); });
+    if (empty > 0) description += QStringLiteral(" (%1 empty, not shown)").arg(empty);
+    Label1->setText(description);
     if (m_viewType == 4) fitZoom();
   } catch (const BankDamage& damage) {
     whole = false;
@@ -186,6 +191,9 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
       lstHex->addItems(hexDump(m_bankBytes));
     }
   }
+  // The view chosen is for use: scrolled, chosen from, zoomed.
+  lstHex->setEnabled(m_viewType == 0);
+  picPicture->setEnabled(m_viewType == 4);
   Form_Resize();
   return whole;
 }

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QTimer>
 #include <QLabel>
@@ -305,6 +306,8 @@ void frmZarvex::loadReportingFailure(const std::string& path) {
     m_lastResult = LoadListing(path, m_state, *this, listingStyle(), *m_services.imports);
     if (m_lastResult.outcome != LoadResult::Outcome::TooBig) {
       m_fileName = fileNamePart(path);
+      // Dialogs start beside the file shown, not in the program's own folder.
+      dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
       listBanks({m_state.FileBytes.begin(), m_state.FileBytes.begin() + m_state.FileLength},
                 QString::fromStdString(m_fileName));
       m_recent->add(QByteArray::fromStdString(path));
