@@ -24,12 +24,12 @@ struct LoadedFile {
 
 std::optional<LoadedFile> load(const std::string& path, std::ostream& messages) {
   try {
-    const std::int64_t size = fileSize(path);
-    if (size > kMaxBankFileSize) {
+    const ReadOnlyFile file(path);
+    if (file.size() > kMaxBankFileSize) {
       messages << "zarvex-list: " << path << ": the file is too big to hold banks\n";
       return std::nullopt;
     }
-    LoadedFile loaded{readFileImage(path, size)};
+    LoadedFile loaded{file.readImage(file.size())};
     if (bankSourceOf(loaded.file()) == BankSource::Unknown) {
       messages << "zarvex-list: " << path << ": neither an AMOS program nor a bank file\n";
       return std::nullopt;

@@ -354,22 +354,22 @@ class Decoder {
 
 }  // namespace
 
-std::int64_t CheckedFileSize(const std::string& path, ListingHost& host) {
+std::unique_ptr<ReadOnlyFile> OpenCheckedFile(const std::string& path, ListingHost& host) {
   const std::string folder = programFolder();
   if (!folder.empty()) setCurrentDirectory(folder);
 
-  const std::int64_t size = fileSize(path);
-  if (size > kMaxAmosFileSize) {
+  auto file = std::make_unique<ReadOnlyFile>(path);
+  if (file->size() > kMaxAmosFileSize) {
     host.showMessage("File too big protection error", MessageButtons::Ok);
-    return -1;
+    return nullptr;
   }
-  return size;
+  return file;
 }
 
 LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
                         MorvaneImports& imports) {
-  const std::int64_t size = CheckedFileSize(path, host);
-  if (size < 0) {
+  const auto file = OpenCheckedFile(path, host);
+  if (!file) {
     LoadResult result;
     result.outcome = LoadResult::Outcome::TooBig;
     return result;
@@ -377,10 +377,11 @@ LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHos
 
   host.setWindowTitle(host.programTitle() + " - " + fileNamePart(path));
 
-  // Exactly the size checked is read, whatever happens to the file meanwhile.
-  std::vector<std::uint8_t> image = readFileImage(path, size);
+  // Exactly the size checked is read, from the file checked, whatever
+  // happens to the path meanwhile.
+  std::vector<std::uint8_t> image = file->readImage(file->size());
   state.FileBytes = std::move(image);
-  state.FileLength = static_cast<std::int32_t>(size);
+  state.FileLength = static_cast<std::int32_t>(file->size());
 
   return DecodeFileImage(state, host, imports);
 }

@@ -13,8 +13,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "file_system.h"
 #include "listing_host.h"
 #include "listing_state.h"
 #include "morvane_imports.h"
@@ -53,11 +55,11 @@ void PresentListing(ListingHost& host, const ListingState& state);
 // Replaces the view's content with its own characters, unformatted.
 void ShowPlainText(ListingHost& host);
 
-// The first steps of every load: makes the program's folder current and
-// checks the size of the file at `path`. Returns the size, or -1 after
-// telling the user "File too big protection error". Throws RuntimeError when
-// there is no such file or it is no regular file.
-std::int64_t CheckedFileSize(const std::string& path, ListingHost& host);
+// The first steps of every load: makes the program's folder current, opens
+// the file at `path` once and checks its size. Returns the open file, or null
+// after telling the user "File too big protection error". Throws RuntimeError
+// when there is no such file or it is no regular file.
+std::unique_ptr<ReadOnlyFile> OpenCheckedFile(const std::string& path, ListingHost& host);
 
 // Loads the program at `path` into `state` and shows its listing through
 // `host`. Failures before the file is in memory (no such file, unreadable,

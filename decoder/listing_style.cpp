@@ -22,13 +22,14 @@ LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost
     state.PlainListing.clear();
     return LoadAmosFile(path, state, host, imports);
   }
-  const std::int64_t size = CheckedFileSize(path, host);
-  if (size < 0) {
+  const auto file = OpenCheckedFile(path, host);
+  if (!file) {
     LoadResult result;
     result.outcome = LoadResult::Outcome::TooBig;
     return result;
   }
-  std::vector<std::uint8_t> image = readFileImage(path, size);
+  const std::int64_t size = file->size();
+  std::vector<std::uint8_t> image = file->readImage(size);
   if (!startsLikeAmosProgram({image.data(), static_cast<std::size_t>(size)})) {
     throw RuntimeError(kErrBadFileFormat, notAnAmosProgramMessage(fileNamePart(path)));
   }

@@ -1,5 +1,9 @@
 #include "file_system.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,9 +21,6 @@ namespace {
 constexpr std::int32_t kErrPathNotFound = 76;
 constexpr std::int32_t kErrInputPastEnd = 62;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 }  // namespace
 
 std::string programFolder() {
@@ -35,40 +36,50 @@ void setCurrentDirectory(const std::string& folder) {
   if (ec) throw RuntimeError(kErrPathNotFound, "Path not found: " + folder + " (" + ec.message() + ")");
 }
 
-std::int64_t fileSize(const std::string& path) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  if (ec || !fs::exists(status)) throw RuntimeError(kErrFileNotFound, "File not found: " + path);
-  if (!fs::is_regular_file(status)) {
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : m_path(path) {
+  m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (m_fd < 0) {
+    const int error = errno;
+    if (error == ENOENT) throw RuntimeError(kErrFileNotFound, "File not found: " + path);
+    throw RuntimeError(kErrPathAccess, "Path/File access error: " + path + " (" + std::strerror(error) + ")");
+  }
+  struct stat info {};
+  if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(m_fd);
+    m_fd = -1;
     throw RuntimeError(kErrPathAccess, "Path/File access error: " + path + " is not a file");
   }
-  const auto size = fs::file_size(path, ec);
-  if (ec) throw RuntimeError(kErrPathAccess, "Path/File access error: " + path + " (" + ec.message() + ")");
-  return static_cast<std::int64_t>(size);
+  m_size = static_cast<std::int64_t>(info.st_size);
 }
 
-std::vector<std::uint8_t> readFileImage(const std::string& path, std::int64_t size) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    const int error = errno;
-    const std::int32_t number = error == ENOENT ? kErrFileNotFound : kErrPathAccess;
-    throw RuntimeError(number, (number == kErrFileNotFound ? "File not found: " : "Path/File access error: ") +
-                                   path + " (" + std::strerror(error) + ")");
-  }
+ReadOnlyFile::~ReadOnlyFile() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+std::vector<std::uint8_t> ReadOnlyFile::readImage(std::int64_t size) const {
   std::vector<std::uint8_t> image;
   try {
     image.assign(static_cast<std::size_t>(size) + 1, 0);
   } catch (const std::bad_alloc&) {
-    throw RuntimeError(kErrOutOfMemory, "Out of memory reading " + path);
+    throw RuntimeError(kErrOutOfMemory, "Out of memory reading " + m_path);
   }
-  const std::size_t got = std::fread(image.data(), 1, static_cast<std::size_t>(size), file.get());
-  if (got != static_cast<std::size_t>(size)) {
-    if (std::ferror(file.get())) {
-      throw RuntimeError(kErrPathAccess, "Path/File access error: cannot read " + path);
+  std::size_t got = 0;
+  while (got < static_cast<std::size_t>(size)) {
+    const ssize_t n = ::pread(m_fd, image.data() + got, static_cast<std::size_t>(size) - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw RuntimeError(kErrPathAccess, "Path/File access error: cannot read " + m_path);
+    if (n == 0) {
+      throw RuntimeError(kErrInputPastEnd, "Input past end of file: " + m_path + " became shorter while it was read");
     }
-    throw RuntimeError(kErrInputPastEnd, "Input past end of file: " + path + " became shorter while it was read");
+    got += static_cast<std::size_t>(n);
   }
   return image;
+}
+
+std::int64_t fileSize(const std::string& path) { return ReadOnlyFile(path).size(); }
+
+std::vector<std::uint8_t> readFileImage(const std::string& path, std::int64_t size) {
+  return ReadOnlyFile(path).readImage(size);
 }
 
 std::string absolutePath(const std::string& path) {

@@ -65,12 +65,12 @@ void frmZarvex::mnuImportAbk_Click() {
 void frmZarvex::importBanks(const std::string& path) {
   const QString shown = QString::fromStdString(path);
   try {
-    const std::int64_t size = fileSize(path);
-    if (size > kMaxBankFileSize) {
+    const ReadOnlyFile file(path);
+    if (file.size() > kMaxBankFileSize) {
       reportLoadFailure(QStringLiteral("%1 is too big to be a bank file").arg(shown));
       return;
     }
-    std::vector<std::uint8_t> bytes = readFileImage(path, size);
+    std::vector<std::uint8_t> bytes = file.readImage(file.size());
     bytes.pop_back();  // the image's extra zero byte
     if (bankSourceOf(bytes) == BankSource::Unknown) {
       reportLoadFailure(QStringLiteral("%1 is neither an AMOS program nor a bank file").arg(shown));
