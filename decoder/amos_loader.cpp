@@ -1,5 +1,6 @@
 #include "amos_loader.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -68,6 +69,10 @@ std::int32_t opaquePayloadSize(std::int32_t code) {
     default:
       return 0;
   }
+}
+
+bool startsWithAmos(const ListingState& state) {
+  return state.FileLength >= 4 && std::string_view(reinterpret_cast<const char*>(state.FileBytes.data()), 4) == "AMOS";
 }
 
 bool hasAmosSignature(const ListingState& state) {
@@ -175,7 +180,8 @@ class Decoder {
   // Stops decoding when `count` bytes from `offset` are not all in the file.
   void require(std::int64_t offset, std::int64_t count) {
     if (offset < 0 || offset + count > m_state.FileLength) {
-      m_result.earlyEndOffset = offset;
+      // Named within the file: where the bytes wanted start, or its end.
+      m_result.earlyEndOffset = std::clamp<std::int64_t>(offset, 0, m_state.FileLength);
       throw EarlyEnd{};
     }
   }
@@ -189,6 +195,13 @@ class Decoder {
     // Header text up to the first zero byte; the image's extra zero byte bounds it.
     std::int32_t headerLength = 0;
     step([&] { headerLength = static_cast<std::int32_t>(SysStringByteLen(checked(m_lib.getNullString(m_bytes)).get())); });
+
+    // A file that starts as an AMOS program but ends before its lines could
+    // begin (16 bytes of signature, a 32-bit length) is cut short, not empty.
+    if (m_state.FileLength < 20 && startsWithAmos(m_state)) {
+      m_result.earlyEndOffset = m_state.FileLength;
+      throw EarlyEnd{};
+    }
 
     std::uint32_t codeLength = 0;
     if (hasAmosSignature(m_state)) {
