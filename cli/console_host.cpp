@@ -2,7 +2,9 @@
 
 namespace zarvex {
 
-MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons) {
+MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons buttons) {
+  // A question with Cancel is the decoder's error policy asking whether to go on.
+  if (buttons == MessageButtons::OkCancel) ++m_errors;
   std::string line = "zarvex-list: " + m_file + ": ";
   for (char c : text) {
     if (c == '\r') continue;

@@ -1,5 +1,7 @@
 // zarvex-list: prints the listing of tokenised AMOS programs to standard output.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,13 +11,21 @@
 #include "console_host.h"
 #include "file_system.h"
 #include "latin1_text.h"
+#include "complete_walk.h"
 #include "listing_style.h"
 #include "runtime_error.h"
 #include "version_record.h"
 
 namespace {
 
-enum ExitStatus { kOk = 0, kCannotLoad = 1, kUsage = 2, kDamaged = 3 };
+enum ExitStatus { kOk = 0, kCannotLoad = 1, kUsage = 2, kDamaged = 3, kIncomplete = 4 };
+
+// Of two outcomes, the one to report: a file not loaded (or not written)
+// outweighs an incomplete listing, which outweighs a damaged file.
+int worse(int a, int b) {
+  const auto rank = [](int status) { return status == kCannotLoad ? 3 : status == kIncomplete ? 2 : status == kDamaged ? 1 : 0; };
+  return rank(b) > rank(a) ? b : a;
+}
 
 constexpr const char* kUsageText =
     "Usage: zarvex-list [--complete] [--text | --rtf] [--quiet] FILE...\n"
@@ -43,13 +53,36 @@ constexpr const char* kUsageText =
     "\n"
     "Messages go to standard error. Exit status: 0 success, 1 a file could not be\n"
     "loaded or a file written, 2 wrong usage, 3 a file or bank was damaged (listed\n"
-    "as far as it goes).\n";
+    "as far as it goes), 4 the listing is incomplete (an error while decoding, or\n"
+    "memory ran out).\n";
 
-void writeAll(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+// False when standard output takes less than all of `bytes`.
+bool writeAll(const std::string& bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size(); }
+
+// Every byte written reached its destination: the last buffered bytes too.
+bool outputDelivered() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
+
+int reportWriteFailure() {
+  std::cerr << "zarvex-list: cannot write the listing to standard output: " << std::strerror(errno) << '\n';
+  return kCannotLoad;
+}
+
+int run(int argc, char** argv);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "zarvex-list: out of memory: the listing is incomplete\n";
+    return kIncomplete;
+  }
+}
+
+namespace {
+
+int run(int argc, char** argv) {
   enum class Output { Text, Rtf, Asc, Banks, Extract };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
@@ -119,11 +152,14 @@ int main(int argc, char** argv) {
   }
   // Loading makes the program's folder current, so fix every path first.
   for (auto& file : files) file = zarvex::absolutePath(file);
-  if (output == Output::Banks) return zarvex::listBanks(files, std::cout, std::cerr);
+  if (output == Output::Banks) {
+    const int listed = zarvex::listBanks(files, std::cout, std::cerr);
+    std::cout.flush();
+    return std::cout ? listed : reportWriteFailure();
+  }
   if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, std::cerr);
 
   const bool complete = style == zarvex::ListingStyle::Complete;
-
   int status = kOk;
   // The complete style gives its plain text beside the document, so the view
   // is never read then.
@@ -136,30 +172,41 @@ int main(int argc, char** argv) {
       const auto result = zarvex::LoadListing(file, state, host, style);
       using Outcome = zarvex::LoadResult::Outcome;
       if (result.outcome == Outcome::TooBig) {
-        status = kCannotLoad;
+        status = worse(status, kCannotLoad);
         continue;
       }
-      if (result.outcome != Outcome::Loaded && status == kOk) status = kDamaged;
+      if (!complete && !zarvex::startsLikeAmosProgram({state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)})) {
+        std::cerr << "zarvex-list: " << file << ": does not start like an AMOS program; the listing may be meaningless\n";
+      }
+      if (host.errorsReported() > 0 || result.outcome == Outcome::Cancelled) {
+        status = worse(status, kIncomplete);
+      } else if (result.outcome != Outcome::Loaded) {
+        status = worse(status, kDamaged);
+      }
     } catch (const zarvex::RuntimeError& e) {
       std::cerr << "zarvex-list: " << file << ": Error loading file: " << e.description() << '\n';
-      status = kCannotLoad;
+      status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);
       continue;
     }
+    bool written = true;
     switch (output) {
       case Output::Rtf:
-        writeAll(state.RtfDocument);
+        written = writeAll(state.RtfDocument);
         break;
       case Output::Asc:
-        writeAll(state.PlainListing);
+        written = writeAll(state.PlainListing);
         break;
       case Output::Text:
-        writeAll(zarvex::latin1ToUtf8(complete ? state.PlainListing : host.view().plainText()));
+        written = writeAll(zarvex::latin1ToUtf8(complete ? state.PlainListing : host.view().plainText()));
         break;
       case Output::Banks:
       case Output::Extract:
         break;
     }
+    if (!written) return reportWriteFailure();
   }
-  std::fflush(stdout);
+  if (!outputDelivered()) return reportWriteFailure();
   return status;
 }
+
+}  // namespace

@@ -54,7 +54,7 @@ TEST_F(ZarvexListTest, PrintsPlainTextByDefaultAndTheDocumentWithRtf) {
   run = runList("--rtf '" + path + "'", errFile);
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.out.ends_with("{\\b Print }{\\cf3 \"\xE9\"}\\par\r\n}"));
-  EXPECT_TRUE(err().empty());
+  EXPECT_NE(err().find("does not start like an AMOS program"), std::string::npos) << "its header is \"T\"";
 }
 
 TEST_F(ZarvexListTest, ExitStatusTellsWhatWentWrong) {
