@@ -129,6 +129,8 @@ TEST_F(ListingStyleSwitchTest, AFileThatIsNoProgramIsRefusedByTheCompleteStyleAn
                                0, 0, 1, 0, 0, 0, 0, 200});
   TestWindow t(QString::fromStdString(picture));
   frmZarvex& w = *t.window;
+  EXPECT_TRUE(w.lblStatus->text().contains("picture.AMOS does not start like an AMOS program; the listing may be meaningless"))
+      << w.lblStatus->text().toStdString();
   const std::string document = w.RtfDocument();
   const QString title = w.windowTitle();
   t.messages->shown.clear();

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 
 #include "bank_images.h"
+#include "complete_walk.h"
 #include "bank_outputs.h"
 #include "file_system.h"
 #include "find_bar.h"
@@ -291,7 +292,11 @@ void frmZarvex::updateStatus() {
     text = QStringLiteral("Complete vocabulary: every AMOS token, as the AMOS editor writes it");
   } else {
     text = QStringLiteral("Classic vocabulary");
-    if (!m_state.FileBytes.empty() && m_lastResult.undefinedCalls > 0) {
+    const std::span<const std::uint8_t> file(m_state.FileBytes.data(), static_cast<std::size_t>(m_state.FileLength));
+    if (!m_state.FileBytes.empty() && !startsLikeAmosProgram(file)) {
+      text += QStringLiteral(": %1 does not start like an AMOS program; the listing may be meaningless")
+                  .arg(QString::fromStdString(m_fileName));
+    } else if (!m_state.FileBytes.empty() && m_lastResult.undefinedCalls > 0) {
       text += QStringLiteral(": %1 tokens undecoded; Complete Vocabulary decodes them").arg(m_lastResult.undefinedCalls);
     }
   }
