@@ -11,9 +11,10 @@
 
 namespace zarvex {
 
-// Larger pictures than this are refused as damaged: real ones are far
-// smaller, and a few bytes of stream could otherwise ask for gigabytes.
-inline constexpr std::int64_t kMaxPackedPixels = 16 * 1024 * 1024;
+// Larger pictures than this (2048 x 2048) are refused as damaged: the
+// Amiga's largest screens are far smaller, and a few bytes of stream could
+// otherwise ask for gigabytes.
+inline constexpr std::int64_t kMaxPackedPixels = 2048 * 2048;
 
 struct PackedPicture {
   bool screenHeader = false;  // without one there is no palette: grey levels

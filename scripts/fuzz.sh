@@ -1,22 +1,39 @@
 #!/usr/bin/env bash
-# Runs the decoder's libFuzzer target for a bounded time (FUZZ_SECONDS, default
-# 60), seeded with the corpus programs and bank files, which are read in place.
+# Runs the libFuzzer targets for a bounded time: the program and bank reader
+# target for FUZZ_SECONDS (default 60), then the RTF reader's for a third of
+# that. Inputs are capped at FUZZ_MAX_LEN bytes (default 64 KiB; set 1048576
+# now and then for a full-size run). Seeds are the corpus programs and bank
+# files, linked in place into build/fuzz/seeds, never copied into the
+# project. Any finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
+max_len=${FUZZ_MAX_LEN:-65536}
 corpus=${ZARVEX_CORPUS_DIR:-$(sed -n 's/^ZARVEX_CORPUS_DIR:PATH=//p' build/fuzz/CMakeCache.txt)}
 work=build/fuzz/findings
 seeds=build/fuzz/seeds
-mkdir -p "$work" "$seeds"
+rtfSeeds=build/fuzz/seeds-rtf
+mkdir -p "$work/programs" "$work/rtf" "$seeds" "$rtfSeeds"
 # libFuzzer reads seed folders flat; link the programs into one folder.
-find "$corpus" -name '*.AMOS' -not -path '*/expected/*' | while IFS= read -r f; do
-  ln -sf "$(realpath "$f")" "$seeds/$(echo "$f" | tr '/ ' '__')"
-done
+if [ -d "$corpus" ]; then
+  find "$corpus" -name '*.AMOS' -not -path '*/expected/*' | while IFS= read -r f; do
+    ln -sf "$(realpath "$f")" "$seeds/$(echo "$f" | tr '/ ' '__')"
+  done
+fi
+# The expected listing documents seed the RTF reader.
+if [ -d "$corpus/expected" ]; then
+  find "$corpus/expected" -name '*.rtf' | while IFS= read -r f; do
+    ln -sf "$(realpath "$f")" "$rtfSeeds/$(echo "${f#"$corpus"/}" | tr '/ ' '__')"
+  done
+fi
 # The bank files beside the corpus, when they are there.
 if [ -d "$corpus/../banks" ]; then
   find "$corpus/../banks" -maxdepth 1 -type f ! -name README.md | while IFS= read -r f; do
     ln -sf "$(realpath "$f")" "$seeds/bank_$(basename "$f" | tr ' ' '_')"
   done
 fi
-ASAN_OPTIONS=detect_leaks=1 build/fuzz/bin/load_amos_fuzzer -max_total_time="$seconds" -max_len=1048576 \
-  -rss_limit_mb=4096 -print_final_stats=1 "$work" "$seeds"
+export ASAN_OPTIONS=detect_leaks=1
+build/fuzz/bin/load_amos_fuzzer -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=4096 \
+  -dict=tests/fuzz/amos.dict -artifact_prefix="$work/" -print_final_stats=1 "$work/programs" "$seeds"
+build/fuzz/bin/rtf_reader_fuzzer -max_total_time="$(( (seconds + 2) / 3 ))" -max_len="$max_len" \
+  -dict=tests/fuzz/amos.dict -artifact_prefix="$work/rtf-" -print_final_stats=1 "$work/rtf" "$rtfSeeds"
