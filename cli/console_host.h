@@ -8,27 +8,20 @@
 
 #include "discarding_listing_view.h"
 #include "listing_host.h"
-#include "memory_listing_view.h"
 
 namespace zarvex {
 
-// `highlighted`: print the document (the view is never read) rather than the
-// view's plain text.
+// The tool prints the listing state's document or plain text, never the
+// view, so the view keeps nothing and Highlight stays ticked.
 class ConsoleHost : public ListingHost {
  public:
-  ConsoleHost(bool highlighted, std::ostream& messages) : m_highlighted(highlighted), m_messages(messages) {
-    if (highlighted) {
-      m_view = std::make_unique<DiscardingListingView>();
-    } else {
-      m_view = std::make_unique<MemoryListingView>();
-    }
-  }
+  explicit ConsoleHost(std::ostream& messages) : m_messages(messages) {}
 
   std::string programTitle() const override { return "zarvex-list"; }
   void setWindowTitle(const std::string&) override {}
   bool highlightTicked() const override { return m_highlighted; }
   void setHighlightTicked(bool ticked) override { m_highlighted = ticked; }
-  ListingView& view() override { return *m_view; }
+  ListingView& view() override { return m_view; }
   MessageAnswer showMessage(const std::string& text, MessageButtons buttons) override;
   void showLoadSummary(const std::string& text) override {
     if (!m_quiet) showMessage(text, MessageButtons::Ok);
@@ -46,9 +39,9 @@ class ConsoleHost : public ListingHost {
   int errorsReported() const { return m_errors; }
 
  private:
-  bool m_highlighted;
+  bool m_highlighted = true;
   std::ostream& m_messages;
-  std::unique_ptr<ListingView> m_view;
+  DiscardingListingView m_view;
   std::string m_file;
   bool m_quiet = false;
   int m_errors = 0;

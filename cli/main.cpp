@@ -161,9 +161,9 @@ int run(int argc, char** argv) {
 
   const bool complete = style == zarvex::ListingStyle::Complete;
   int status = kOk;
-  // The complete style gives its plain text beside the document, so the view
-  // is never read then.
-  zarvex::ConsoleHost host(output == Output::Rtf || complete, std::cerr);
+  // Both styles give their plain text beside the document, so the view is
+  // never read: the host's keeps nothing.
+  zarvex::ConsoleHost host(std::cerr);
   host.setQuiet(quiet);
   for (const auto& file : files) {
     host.setCurrentFile(file);
@@ -197,7 +197,7 @@ int run(int argc, char** argv) {
         written = writeAll(state.PlainListing);
         break;
       case Output::Text:
-        written = writeAll(zarvex::latin1ToUtf8(complete ? state.PlainListing : host.view().plainText()));
+        written = writeAll(zarvex::latin1ToUtf8(state.PlainListing));
         break;
       case Output::Banks:
       case Output::Extract:

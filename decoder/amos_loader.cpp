@@ -88,6 +88,22 @@ char upperLatin1(char c) {
   return c;
 }
 
+// Text from the file as the views show the document: a reader of RTF takes
+// raw line breaks for layout, so they are not part of what is shown.
+void appendShownText(std::string& out, std::string_view text) {
+  for (char c : text) {
+    if (c != '\r' && c != '\n') out.push_back(c);
+  }
+}
+
+// The characters an RTF fragment of the decoder's own shows: its text after
+// the group's control word.
+std::string_view shownText(std::string_view fragment) {
+  if (fragment.starts_with("{\\")) fragment.remove_prefix(fragment.find(' ') + 1);
+  if (fragment.ends_with('}')) fragment.remove_suffix(1);
+  return fragment;
+}
+
 struct BstrReleaser {
   void operator()(char* s) const { SysFreeString(s); }
 };
@@ -108,6 +124,8 @@ class Decoder {
         m_state.RtfDocument.clear();
         m_state.RtfDocument.reserve(static_cast<std::size_t>(m_state.FileLength) * 4 + kRtfHeader.size());
         m_state.RtfDocument.assign(kRtfHeader);
+        m_state.PlainListing.clear();
+        m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) * 2);
       });
       m_result.extensionCalls = 0;
       m_result.undefinedCalls = 0;
@@ -115,9 +133,13 @@ class Decoder {
         decodeProgram();
       } catch (const EarlyEnd&) {
         if (m_lineOpen) {
-          step([&] { m_line += "\\par\r\n"; });
-          step([&] { m_state.RtfDocument += m_line; });
+          step([&] {
+            m_line += "\\par\r\n";
+            m_plain += '\n';
+          });
+          step([&] { commitLine(); });
           m_line.clear();
+          m_plain.clear();
         }
         m_result.outcome = LoadResult::Outcome::EndedEarly;
       }
@@ -166,7 +188,7 @@ class Decoder {
                        MessageButtons::Ok);
     try {
       if (!m_documentClosed) {
-        m_state.RtfDocument += m_line;
+        commitLine();
         m_state.RtfDocument += '}';
       }
       PresentListing(m_host, m_state);
@@ -175,6 +197,12 @@ class Decoder {
     }
     m_result.outcome = LoadResult::Outcome::Cancelled;
     return m_result;
+  }
+
+  // Adds the line to the document and to the plain listing.
+  void commitLine() {
+    m_state.RtfDocument += m_line;
+    m_state.PlainListing += m_plain;
   }
 
   // Stops decoding when `count` bytes from `offset` are not all in the file.
@@ -224,12 +252,20 @@ class Decoder {
       const auto indentation = static_cast<std::uint8_t>(m_bytes[m_position + 1] - 1);
       Advance(m_position, 2);
       m_line.clear();
-      step([&] { m_line.append(indentation, ' '); });
+      m_plain.clear();
+      step([&] {
+        m_line.append(indentation, ' ');
+        m_plain.append(indentation, ' ');
+      });
       m_lineOpen = true;
       while (m_position < lineEnd) decodeToken();
-      step([&] { m_line += "\\par\r\n"; });
-      step([&] { m_state.RtfDocument += m_line; });
+      step([&] {
+        m_line += "\\par\r\n";
+        m_plain += '\n';
+      });
+      step([&] { commitLine(); });
       m_line.clear();
+      m_plain.clear();
       m_lineOpen = false;
     }
   }
@@ -247,6 +283,7 @@ class Decoder {
         m_line += "{\\b ";
         m_line += keyword;
         m_line += '}';
+        m_plain += keyword;
       });
     }
 
@@ -254,9 +291,13 @@ class Decoder {
 
     if (m_line.size() == lengthBefore && m_token != 0) {
       step([&] {
+        const std::string number = messageNumber(m_token);
         m_line += "{\\cf2 <!--";
-        m_line += messageNumber(m_token);
+        m_line += number;
         m_line += " -->}";
+        m_plain += "<!--";
+        m_plain += number;
+        m_plain += " -->";
       });
       step([&] { Advance(m_result.undefinedCalls, 1); });
     }
@@ -299,14 +340,24 @@ class Decoder {
       const std::uint32_t length = SysStringByteLen(name.get());
       for (std::uint32_t i = 0; i < length; ++i) name.get()[i] = upperLatin1(name.get()[i]);
       appendEscapedRtfText(m_line, bytesOf(name));
-      if (m_token == kLabel) m_line += ':';
+      appendShownText(m_plain, bytesOf(name));
+      if (m_token == kLabel) {
+        m_line += ':';
+        m_plain += ':';
+      }
     });
     if (m_token == kVariable) {
       step([&] {
-        if ((m_bytes[p + 3] & 3) == 1) m_line += '#';
+        if ((m_bytes[p + 3] & 3) == 1) {
+          m_line += '#';
+          m_plain += '#';
+        }
       });
       step([&] {
-        if ((m_bytes[p + 3] & 3) == 2) m_line += '$';
+        if ((m_bytes[p + 3] & 3) == 2) {
+          m_line += '$';
+          m_plain += '$';
+        }
       });
     }
     step([&] { Advance(m_position, size); });
@@ -317,9 +368,19 @@ class Decoder {
     require(p, 2);
     const std::int32_t size = RoundUpEven(m_bytes[p + 1]) + 2;
     require(p, size);
-    step([&] { m_line += open; });
-    step([&] { appendEscapedRtfText(m_line, bytesOf(checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1])))); });
-    step([&] { m_line += close; });
+    step([&] {
+      m_line += open;
+      m_plain += shownText(open);
+    });
+    step([&] {
+      const OwnedBstr text = checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1]));
+      appendEscapedRtfText(m_line, bytesOf(text));
+      appendShownText(m_plain, bytesOf(text));
+    });
+    step([&] {
+      m_line += close;
+      m_plain += shownText(close);
+    });
     step([&] { Advance(m_position, size); });
   }
 
@@ -330,23 +391,33 @@ class Decoder {
       if (m_token == kFloatNumber) {
         const float value = m_lib.getBSSingle(m_bytes + p);
         m_line += "{\\cf1 ";
+        const std::size_t from = m_line.size();
         appendFloatText(m_line, value);
+        m_plain.append(m_line, from);
         m_line += '}';
         return;
       }
       const std::int32_t value = m_lib.getBSLong(m_bytes + p);
       if (m_token == kDecimalNumber) {
         m_line += "{\\cf1 ";
+        const std::size_t from = m_line.size();
         appendDecimalText(m_line, value);
+        m_plain.append(m_line, from);
         m_line += '}';
       } else if (m_token == kHexNumber) {
-        m_line += "{\\cf1 $";
+        m_line += "{\\cf1 ";
+        const std::size_t from = m_line.size();
+        m_line += '$';
         appendHexText(m_line, value);
+        m_plain.append(m_line, from);
         m_line += '}';
       } else {
         m_line += "{\\b ";
+        const std::size_t from = m_line.size();
         appendHexText(m_line, value);
+        m_plain.append(m_line, from);
         m_line += "} ";
+        m_plain += ' ';
       }
     });
     step([&] { Advance(m_position, 4); });
@@ -361,6 +432,7 @@ class Decoder {
   std::int32_t m_position = 0;
   std::int32_t m_token = 0;
   std::string m_line;
+  std::string m_plain;            // the same line as the views show it
   bool m_lineOpen = false;        // a line is being built
   bool m_documentClosed = false;  // the closing "}" has been written
 };

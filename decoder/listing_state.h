@@ -15,8 +15,9 @@ struct ListingState {
   std::int32_t FileLength = 0;
   // The listing document in its highlighted (RTF) form, one byte a character.
   std::string RtfDocument;
-  // The listing as plain text (ISO-8859-1, "\n" after every line), built by
-  // the complete style beside the document; empty after a classic listing.
+  // The listing as plain text, the characters the document shows
+  // (ISO-8859-1, "\n" after every line), built beside the document by either
+  // style, so that plain text never needs the document read back.
   std::string PlainListing;
 };
 

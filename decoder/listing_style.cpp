@@ -18,10 +18,7 @@ std::optional<ListingStyle> styleNamed(std::string_view name) {
 
 LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost& host, ListingStyle style,
                        MorvaneImports& imports) {
-  if (style == ListingStyle::Classic) {
-    state.PlainListing.clear();
-    return LoadAmosFile(path, state, host, imports);
-  }
+  if (style == ListingStyle::Classic) return LoadAmosFile(path, state, host, imports);
   const auto file = OpenCheckedFile(path, host);
   if (!file) {
     LoadResult result;
@@ -42,7 +39,6 @@ LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost
 LoadResult DecodeListing(ListingState& state, ListingHost& host, ListingStyle style, const std::string& fileName,
                          MorvaneImports& imports) {
   if (style == ListingStyle::Complete) return DecodeCompleteListing(state, host, fileName);
-  state.PlainListing.clear();
   return DecodeFileImage(state, host, imports);
 }
 

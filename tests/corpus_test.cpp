@@ -51,6 +51,7 @@ TEST_P(CorpusTest, ListingMatchesExpectedDocumentTextAndCounts) {
 
   const std::string text = readBytes(expected(".txt"));
   EXPECT_TRUE(latin1ToUtf8(host.view().plainText()) == text) << "view's plain text differs";
+  EXPECT_TRUE(latin1ToUtf8(state.PlainListing) == text) << "plain listing differs";
 
   host.highlight = false;
   LoadAmosFile(program().string(), state, host);
