@@ -1,7 +1,10 @@
 # The two commands a new machine needs: `make run` and `make test`.
 # Both install what is missing first (scripts/setup.sh), then configure and build.
 
-.PHONY: all setup build run test asan-test bench fuzz screenshot install clean
+.PHONY: all setup build run test asan-test bench fuzz screenshot install package clean
+
+# `make install PREFIX=/opt/zarvex DESTDIR=/tmp/stage` installs the build.
+PREFIX ?= /usr/local
 
 all: build
 
@@ -39,6 +42,13 @@ fuzz: setup build/fuzz/build.ninja
 
 screenshot: build
 	scripts/screenshot.sh
+
+install: build
+	DESTDIR=$(DESTDIR) cmake --install build/default --prefix $(PREFIX)
+
+# A Debian package in build/default (CPack; dependencies from dpkg-shlibdeps).
+package: build
+	cd build/default && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build make pkg-config
+  g++ cmake ninja-build make pkg-config dpkg-dev file
   qt6-base-dev libgl-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
