@@ -91,8 +91,11 @@ char upperLatin1(char c) {
 // Text from the file as the views show the document: a reader of RTF takes
 // raw line breaks for layout, so they are not part of what is shown.
 void appendShownText(std::string& out, std::string_view text) {
-  for (char c : text) {
-    if (c != '\r' && c != '\n') out.push_back(c);
+  while (!text.empty()) {
+    const std::size_t lineBreak = text.find_first_of("\r\n");
+    out.append(text.substr(0, lineBreak));
+    if (lineBreak == std::string_view::npos) break;
+    text.remove_prefix(lineBreak + 1);
   }
 }
 
