@@ -49,7 +49,15 @@ int worse(int a, int b) { return a == kCannotLoad || b == kCannotLoad ? kCannotL
 
 }  // namespace
 
-int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages) {
+namespace {
+
+constexpr int kStop = -1;  // from a body: a write failed, and the next would too
+
+// Reads each file's banks and hands them to `use`, which answers a status;
+// a damaged bank set is reported after. A file that cannot be read counts as
+// such and the others go on; kStop ends the run.
+template <typename Use>
+int forEachBankSet(const std::vector<std::string>& files, std::ostream& messages, Use use) {
   int status = kOk;
   for (const std::string& path : files) {
     const auto loaded = load(path, messages);
@@ -58,7 +66,9 @@ int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ost
       continue;
     }
     const BankSet set = readBanks(loaded->file());
-    for (const Bank& bank : set.banks) out << bankListingLine(bank) << '\n';
+    const int used = use(path, set);
+    if (used == kStop) return kCannotLoad;
+    status = worse(status, used);
     if (set.damaged) {
       reportDamage(path, set.damageOffset, set.damage, messages);
       status = worse(status, kDamaged);
@@ -67,16 +77,19 @@ int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ost
   return status;
 }
 
+}  // namespace
+
+int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages) {
+  return forEachBankSet(files, messages, [&](const std::string&, const BankSet& set) {
+    for (const Bank& bank : set.banks) out << bankListingLine(bank) << '\n';
+    return kOk;
+  });
+}
+
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::ostream& messages) {
-  int status = kOk;
-  for (const std::string& path : files) {
-    const auto loaded = load(path, messages);
-    if (!loaded) {
-      status = kCannotLoad;
-      continue;
-    }
-    const BankSet set = readBanks(loaded->file());
+  return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
     const std::string name = std::filesystem::path(path).filename().string();
+    int status = kOk;
     try {
       for (const Bank& bank : set.banks) {
         try {
@@ -95,17 +108,13 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       }
     } catch (const RuntimeError& e) {
       messages << "zarvex-list: " << e.description() << '\n';
-      return kCannotLoad;  // a write failed: the next would too
+      return kStop;
     } catch (const std::runtime_error& e) {
       messages << "zarvex-list: " << path << ": " << e.what() << '\n';
-      return kCannotLoad;
+      return kStop;
     }
-    if (set.damaged) {
-      reportDamage(path, set.damageOffset, set.damage, messages);
-      status = worse(status, kDamaged);
-    }
-  }
-  return status;
+    return status;
+  });
 }
 
 }  // namespace zarvex

@@ -16,15 +16,8 @@ namespace {
 using testing::Bytes;
 
 using testing::memoryBank;
-
-void put16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-  b.push_back(static_cast<std::uint8_t>(v));
-}
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v >> 16);
-  put16(b, v & 0xFFFF);
-}
+using testing::put16;
+using testing::put32;
 void append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 Bytes spriteBank(const std::vector<testing::SpriteImageBytes>& images) {

@@ -77,6 +77,8 @@ void frmZarvex::importBanks(const std::string& path) {
       return;
     }
     listBanks(std::move(bytes), QString::fromStdString(fileNamePart(path)));
+    // The banks now come from another file than the listing: say whose they are.
+    statusBar()->showMessage(QStringLiteral("Banks of %1").arg(QString::fromStdString(fileNamePart(path))), 8000);
     dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
     m_recent->add(QByteArray::fromStdString(path));
   } catch (const RuntimeError& e) {
@@ -91,9 +93,7 @@ void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileNam
   m_bankFile = std::move(file);
   m_bankFileName = fileName;
   m_banks = readBanks(m_bankFile);
-  // The banks may come from another file than the listing: say whose they are.
   lstBanks->setToolTip(QStringLiteral("The banks of %1").arg(fileName));
-  statusBar()->showMessage(m_banks.banks.empty() ? QString() : QStringLiteral("Banks of %1").arg(fileName), 8000);
   for (const Bank& bank : m_banks.banks) lstBanks->addItem(bankListEntry(bank));
   if (m_banks.damaged) {
     auto* note = new QListWidgetItem(QStringLiteral("Damaged bank set at offset %1: %2")

@@ -6,8 +6,6 @@
 
 namespace zarvex::testing {
 
-namespace {
-
 void put16(Bytes& out, std::uint32_t value) {
   out.push_back(static_cast<std::uint8_t>(value >> 8));
   out.push_back(static_cast<std::uint8_t>(value));
@@ -17,6 +15,8 @@ void put32(Bytes& out, std::uint32_t value) {
   put16(out, value >> 16);
   put16(out, value & 0xFFFF);
 }
+
+namespace {
 
 void putPaddedText(Bytes& out, const std::string& text) {
   out.insert(out.end(), text.begin(), text.end());

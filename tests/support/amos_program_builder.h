@@ -61,6 +61,10 @@ Bytes programFile(const std::string& header, const std::vector<TokenLine>& lines
 // code length at offset 16, the lines from offset 20, then "AmBs" and no banks.
 Bytes amosFile(const std::vector<TokenLine>& lines, const std::string& signature = "AMOS Basic V134 ");
 
+// Appends `value` big-endian, in 2 or 4 bytes.
+void put16(Bytes& out, std::uint32_t value);
+void put32(Bytes& out, std::uint32_t value);
+
 // Writes bytes to a file; throws std::runtime_error when that fails.
 void writeFile(const std::string& path, const Bytes& bytes);
 

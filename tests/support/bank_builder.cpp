@@ -2,20 +2,6 @@
 
 namespace zarvex::testing {
 
-namespace {
-
-void put16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-  b.push_back(static_cast<std::uint8_t>(v));
-}
-
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v >> 16);
-  put16(b, v & 0xFFFF);
-}
-
-}  // namespace
-
 Bytes memoryBank(std::uint16_t number, std::uint16_t memory, const char (&name)[9], const Bytes& data,
                  std::uint32_t flags) {
   Bytes b{'A', 'm', 'B', 'k'};
