@@ -135,15 +135,7 @@ class Decoder {
       try {
         decodeProgram();
       } catch (const EarlyEnd&) {
-        if (m_lineOpen) {
-          step([&] {
-            m_line += "\\par\r\n";
-            m_plain += '\n';
-          });
-          step([&] { commitLine(); });
-          m_line.clear();
-          m_plain.clear();
-        }
+        if (m_lineOpen) endLine();
         m_result.outcome = LoadResult::Outcome::EndedEarly;
       }
       step([&] { m_state.RtfDocument += '}'; });
@@ -200,6 +192,19 @@ class Decoder {
     }
     m_result.outcome = LoadResult::Outcome::Cancelled;
     return m_result;
+  }
+
+  // Ends the line being built (each its own step, as every append is) and
+  // starts the next empty.
+  void endLine() {
+    step([&] {
+      m_line += "\\par\r\n";
+      m_plain += '\n';
+    });
+    step([&] { commitLine(); });
+    m_line.clear();
+    m_plain.clear();
+    m_lineOpen = false;
   }
 
   // Adds the line to the document and to the plain listing.
@@ -262,14 +267,7 @@ class Decoder {
       });
       m_lineOpen = true;
       while (m_position < lineEnd) decodeToken();
-      step([&] {
-        m_line += "\\par\r\n";
-        m_plain += '\n';
-      });
-      step([&] { commitLine(); });
-      m_line.clear();
-      m_plain.clear();
-      m_lineOpen = false;
+      endLine();
     }
   }
 

@@ -102,7 +102,7 @@ std::string exportListing(const ListingState& state, ExportFormat format, const 
     case ExportFormat::Rtf:
       return state.RtfDocument;
     case ExportFormat::Text:
-      return latin1ToUtf8(state.PlainListing.empty() ? readRtf(state.RtfDocument).text : state.PlainListing);
+      return latin1ToUtf8(state.PlainListing);
     case ExportFormat::Asc: {
       const std::span<const std::uint8_t> file(state.FileBytes.data(), static_cast<std::size_t>(std::max(0, state.FileLength)));
       if (!startsLikeAmosProgram(file)) return {};
