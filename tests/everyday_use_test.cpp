@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "amos_program_builder.h"
 #include "corpus.h"
@@ -221,6 +222,14 @@ TEST_F(EverydayUseTest, DroppingAProgramOrABankFileOpensIt) {
   ASSERT_EQ(w.lstBanks->count(), 1);
   EXPECT_TRUE(w.lstBanks->item(0)->text().contains("Sprites"));
   EXPECT_TRUE(w.windowTitle().endsWith("dropped.AMOS")) << "the listing stays";
+
+  // A FIFO is refused at once, not waited on.
+  const std::string fifo = folder.file("fifo.AMOS");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  t.messages->shown.clear();
+  drop(fifo);
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  EXPECT_TRUE(t.messages->shown[0].text.contains("is not a file")) << t.messages->shown[0].text.toStdString();
 }
 
 TEST_F(EverydayUseTest, TheWindowComesBackWhereAndAsLargeAsItWasLeft) {

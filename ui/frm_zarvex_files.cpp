@@ -7,9 +7,9 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QUrl>
-#include <fstream>
 
 #include "bank_set.h"
+#include "file_system.h"
 #include "frm_zarvex.h"
 #include "recent_files.h"
 #include "runtime_error.h"
@@ -74,13 +74,17 @@ void frmZarvex::fillRecentMenu() {
 }
 
 void frmZarvex::openDropped(const std::string& path) {
-  // The first bytes say what the file is; a bank file lists its banks.
-  char start[4] = {};
-  std::ifstream in(path, std::ios::binary);
-  in.read(start, sizeof start);
-  const std::span<const std::uint8_t> head(reinterpret_cast<const std::uint8_t*>(start),
-                                           static_cast<std::size_t>(in.gcount()));
-  const BankSource source = bankSourceOf(head);
+  // The first bytes say what the file is; a bank file lists its banks. The
+  // file is looked at as every load opens it: a FIFO or device is refused,
+  // not waited on.
+  BankSource source = BankSource::Unknown;
+  try {
+    const ReadOnlyFile file(path);
+    const std::vector<std::uint8_t> head = file.readImage(std::min<std::int64_t>(file.size(), 4));
+    source = bankSourceOf({head.data(), head.size() - 1});
+  } catch (const RuntimeError&) {
+    // The load below reports what is wrong with the file.
+  }
   if (source == BankSource::BankSet || source == BankSource::SingleBank) {
     importBanks(path);
   } else {
