@@ -1,6 +1,7 @@
 #include "amos_loader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "number_text.h"
 #include "rtf_text.h"
 #include "runtime_error.h"
+#include "string_appender.h"
 #include "token_vocabulary.h"
 
 namespace zarvex {
@@ -81,27 +83,70 @@ bool hasAmosSignature(const ListingState& state) {
   return start.starts_with("AMOS Basic ") || start.starts_with("AMOS Pro");
 }
 
-// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
-char upperLatin1(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
-  return c;
+
+// Sixteen characters at a time: most of a comment or a string needs no
+// escape and no change, and goes to both outputs with two stores.
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+
+// ISO-8859-1 upper case of sixteen characters.
+Bytes16 upperLatin1(Bytes16 v) {
+  // a-z and U+00E0..U+00FE except U+00F7 go 0x20 down; each comparison
+  // gives all ones where it holds.
+  const Bytes16 letter = (Bytes16)((v >= 'a') & (v <= 'z')) | (Bytes16)((v >= 0xE0) & (v <= 0xFE) & (v != 0xF7));
+  return v - (letter & 0x20);
 }
 
-// Text from the file as the views show the document: a reader of RTF takes
-// raw line breaks for layout, so they are not part of what is shown.
-void appendShownText(std::string& out, std::string_view text) {
-  while (!text.empty()) {
-    const std::size_t lineBreak = text.find_first_of("\r\n");
-    out.append(text.substr(0, lineBreak));
-    if (lineBreak == std::string_view::npos) break;
-    text.remove_prefix(lineBreak + 1);
+bool anyRtfSpecialOrBreak(Bytes16 v) {
+  const Bytes16 special = (Bytes16)(v == '\\') | (Bytes16)(v == '{') | (Bytes16)(v == '}') | (Bytes16)(v == '\r') |
+                          (Bytes16)(v == '\n');
+  std::uint64_t halves[2];
+  std::memcpy(halves, &special, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// Appends text from the file to the document and to its plain form in one
+// pass. The document escapes RTF's special characters; the plain form leaves
+// out raw line breaks, which a reader of RTF takes for layout. With `upper`,
+// letters are upper-cased as names are listed.
+void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view text, bool upper) {
+  constexpr std::size_t kChunk = 1024;
+  for (std::size_t from = 0; from < text.size(); from += kChunk) {
+    const std::string_view chunk = text.substr(from, kChunk);
+    // Room for every character escaped, and for whole 16-byte stores.
+    char* const rtfStart = rtf.reserve(2 * chunk.size() + 16);
+    char* const plainStart = plain.reserve(chunk.size() + 16);
+    char* r = rtfStart;
+    char* t = plainStart;
+    for (std::size_t i = 0; i < chunk.size(); i += 16) {
+      const std::size_t count = std::min<std::size_t>(16, chunk.size() - i);
+      Bytes16 v{};
+      std::memcpy(&v, chunk.data() + i, count);
+      if (upper) v = upperLatin1(v);
+      if (!anyRtfSpecialOrBreak(v)) {
+        std::memcpy(r, &v, sizeof v);
+        std::memcpy(t, &v, sizeof v);
+        r += count;
+        t += count;
+        continue;
+      }
+      char bytes[16];
+      std::memcpy(bytes, &v, sizeof v);
+      for (std::size_t k = 0; k < count; ++k) {
+        const char c = bytes[k];
+        if (c == '\\' || c == '{' || c == '}') *r++ = '\\';
+        *r++ = c;
+        *t = c;
+        t += c != '\r' && c != '\n';
+      }
+    }
+    rtf.commit(static_cast<std::size_t>(r - rtfStart));
+    plain.commit(static_cast<std::size_t>(t - plainStart));
   }
 }
 
 // The characters an RTF fragment of the decoder's own shows: its text after
 // the group's control word.
-std::string_view shownText(std::string_view fragment) {
+constexpr std::string_view shownText(std::string_view fragment) {
   if (fragment.starts_with("{\\")) fragment.remove_prefix(fragment.find(' ') + 1);
   if (fragment.ends_with('}')) fragment.remove_suffix(1);
   return fragment;
@@ -118,7 +163,12 @@ std::string_view bytesOf(const OwnedBstr& s) { return {s.get(), SysStringByteLen
 class Decoder {
  public:
   Decoder(ListingState& state, ListingHost& host, MorvaneImports& lib)
-      : m_state(state), m_host(host), m_lib(lib), m_bytes(state.FileBytes.data()) {}
+      : m_state(state),
+        m_host(host),
+        m_lib(lib),
+        m_bytes(state.FileBytes.data()),
+        m_rtf(state.RtfDocument),
+        m_plain(state.PlainListing) {}
 
   LoadResult run() {
     try {
@@ -138,7 +188,11 @@ class Decoder {
         if (m_lineOpen) endLine();
         m_result.outcome = LoadResult::Outcome::EndedEarly;
       }
-      step([&] { m_state.RtfDocument += '}'; });
+      step([&] {
+        m_rtf.put('}');
+        m_rtf.flush();
+        m_plain.flush();
+      });
       m_documentClosed = true;
       step([&] { m_host.view().setTextRtf(m_state.RtfDocument); });
       step([&] {
@@ -183,8 +237,9 @@ class Decoder {
                        MessageButtons::Ok);
     try {
       if (!m_documentClosed) {
-        commitLine();
-        m_state.RtfDocument += '}';
+        m_rtf.put('}');
+        m_rtf.flush();
+        m_plain.flush();
       }
       PresentListing(m_host, m_state);
     } catch (const std::exception&) {
@@ -194,23 +249,14 @@ class Decoder {
     return m_result;
   }
 
-  // Ends the line being built (each its own step, as every append is) and
-  // starts the next empty.
+  // Ends the line being built; the next starts empty. Lines are written
+  // straight into the document and the plain listing as they are decoded.
   void endLine() {
     step([&] {
-      m_line += "\\par\r\n";
-      m_plain += '\n';
+      m_rtf.put("\\par\r\n");
+      m_plain.put('\n');
     });
-    step([&] { commitLine(); });
-    m_line.clear();
-    m_plain.clear();
     m_lineOpen = false;
-  }
-
-  // Adds the line to the document and to the plain listing.
-  void commitLine() {
-    m_state.RtfDocument += m_line;
-    m_state.PlainListing += m_plain;
   }
 
   // Stops decoding when `count` bytes from `offset` are not all in the file.
@@ -259,11 +305,9 @@ class Decoder {
       const std::int64_t lineEnd = std::int64_t{m_position} + m_bytes[m_position] * 2;
       const auto indentation = static_cast<std::uint8_t>(m_bytes[m_position + 1] - 1);
       Advance(m_position, 2);
-      m_line.clear();
-      m_plain.clear();
       step([&] {
-        m_line.append(indentation, ' ');
-        m_plain.append(indentation, ' ');
+        m_rtf.put(indentation, ' ');
+        m_plain.put(indentation, ' ');
       });
       m_lineOpen = true;
       while (m_position < lineEnd) decodeToken();
@@ -276,29 +320,29 @@ class Decoder {
     step([&] { m_token = m_lib.getBSShort(m_bytes + m_position); });
     Advance(m_position, 2);
     const std::int32_t p = m_position;
-    const std::size_t lengthBefore = m_line.size();
+    const std::size_t lengthBefore = m_rtf.size();
 
     const std::string_view keyword = TokenVocabulary::lookup(static_cast<std::uint32_t>(m_token));
     if (!keyword.empty()) {
       step([&] {
-        m_line += "{\\b ";
-        m_line += keyword;
-        m_line += '}';
-        m_plain += keyword;
+        m_rtf.put("{\\b ");
+        m_rtf.put(keyword);
+        m_rtf.put('}');
+        m_plain.put(keyword);
       });
     }
 
     handle(p);
 
-    if (m_line.size() == lengthBefore && m_token != 0) {
+    if (m_rtf.size() == lengthBefore && m_token != 0) {
       step([&] {
         const std::string number = messageNumber(m_token);
-        m_line += "{\\cf2 <!--";
-        m_line += number;
-        m_line += " -->}";
-        m_plain += "<!--";
-        m_plain += number;
-        m_plain += " -->";
+        m_rtf.put("{\\cf2 <!--");
+        m_rtf.put(number);
+        m_rtf.put(" -->}");
+        m_plain.put("<!--");
+        m_plain.put(number);
+        m_plain.put(" -->");
       });
       step([&] { Advance(m_result.undefinedCalls, 1); });
     }
@@ -336,28 +380,24 @@ class Decoder {
     const std::int32_t size = RoundUpEven(m_bytes[p + 2]) + 4;
     require(p, size);
     step([&] {
-      // The returned string is ours: upper-case it in place, then escape it.
-      const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
-      const std::uint32_t length = SysStringByteLen(name.get());
-      for (std::uint32_t i = 0; i < length; ++i) name.get()[i] = upperLatin1(name.get()[i]);
-      appendEscapedRtfText(m_line, bytesOf(name));
-      appendShownText(m_plain, bytesOf(name));
+            const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
+      appendFileText(m_rtf, m_plain, bytesOf(name), true);
       if (m_token == kLabel) {
-        m_line += ':';
-        m_plain += ':';
+        m_rtf.put(':');
+        m_plain.put(':');
       }
     });
     if (m_token == kVariable) {
       step([&] {
         if ((m_bytes[p + 3] & 3) == 1) {
-          m_line += '#';
-          m_plain += '#';
+          m_rtf.put('#');
+          m_plain.put('#');
         }
       });
       step([&] {
         if ((m_bytes[p + 3] & 3) == 2) {
-          m_line += '$';
-          m_plain += '$';
+          m_rtf.put('$');
+          m_plain.put('$');
         }
       });
     }
@@ -370,17 +410,16 @@ class Decoder {
     const std::int32_t size = RoundUpEven(m_bytes[p + 1]) + 2;
     require(p, size);
     step([&] {
-      m_line += open;
-      m_plain += shownText(open);
+      m_rtf.put(open);
+      m_plain.put(shownText(open));
     });
     step([&] {
       const OwnedBstr text = checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1]));
-      appendEscapedRtfText(m_line, bytesOf(text));
-      appendShownText(m_plain, bytesOf(text));
+      appendFileText(m_rtf, m_plain, bytesOf(text), false);
     });
     step([&] {
-      m_line += close;
-      m_plain += shownText(close);
+      m_rtf.put(close);
+      m_plain.put(shownText(close));
     });
     step([&] { Advance(m_position, size); });
   }
@@ -389,37 +428,31 @@ class Decoder {
   void number(std::int32_t p) {
     require(p, 4);
     step([&] {
+      // The number's characters, in the document inside a group of the
+      // number colour (extensions: bold, and a blank after).
+      m_number.clear();
+      std::string_view open = "{\\cf1 ";
+      std::string_view close = "}";
       if (m_token == kFloatNumber) {
-        const float value = m_lib.getBSSingle(m_bytes + p);
-        m_line += "{\\cf1 ";
-        const std::size_t from = m_line.size();
-        appendFloatText(m_line, value);
-        m_plain.append(m_line, from);
-        m_line += '}';
-        return;
-      }
-      const std::int32_t value = m_lib.getBSLong(m_bytes + p);
-      if (m_token == kDecimalNumber) {
-        m_line += "{\\cf1 ";
-        const std::size_t from = m_line.size();
-        appendDecimalText(m_line, value);
-        m_plain.append(m_line, from);
-        m_line += '}';
-      } else if (m_token == kHexNumber) {
-        m_line += "{\\cf1 ";
-        const std::size_t from = m_line.size();
-        m_line += '$';
-        appendHexText(m_line, value);
-        m_plain.append(m_line, from);
-        m_line += '}';
+        appendFloatText(m_number, m_lib.getBSSingle(m_bytes + p));
       } else {
-        m_line += "{\\b ";
-        const std::size_t from = m_line.size();
-        appendHexText(m_line, value);
-        m_plain.append(m_line, from);
-        m_line += "} ";
-        m_plain += ' ';
+        const std::int32_t value = m_lib.getBSLong(m_bytes + p);
+        if (m_token == kDecimalNumber) {
+          appendDecimalText(m_number, value);
+        } else if (m_token == kHexNumber) {
+          m_number += '$';
+          appendHexText(m_number, value);
+        } else {
+          appendHexText(m_number, value);
+          open = "{\\b ";
+          close = "} ";
+        }
       }
+      m_rtf.put(open);
+      m_rtf.put(m_number);
+      m_rtf.put(close);
+      m_plain.put(m_number);
+      if (close.size() > 1) m_plain.put(' ');
     });
     step([&] { Advance(m_position, 4); });
     if (m_token == kExtension) step([&] { Advance(m_result.extensionCalls, 1); });
@@ -432,8 +465,9 @@ class Decoder {
   LoadResult m_result;
   std::int32_t m_position = 0;
   std::int32_t m_token = 0;
-  std::string m_line;
-  std::string m_plain;            // the same line as the views show it
+  StringAppender m_rtf;            // onto the listing document
+  StringAppender m_plain;          // onto the listing as the views show it
+  std::string m_number;            // a number's text
   bool m_lineOpen = false;        // a line is being built
   bool m_documentClosed = false;  // the closing "}" has been written
 };

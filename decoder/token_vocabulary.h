@@ -1,6 +1,7 @@
 // The token vocabulary: the text the listing shows for a token code.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -10,16 +11,26 @@ class TokenVocabulary {
  public:
   struct Row {
     std::uint16_t code;
-    const char* text;
+    std::string_view text;
   };
 
   // The keyword for `code`, blanks included, or an empty view when the code
   // has no row (0, odd codes, codes between rows, codes above 0xFFEC).
-  static std::string_view lookup(std::uint32_t code);
+  static std::string_view lookup(std::uint32_t code) {
+    if (code > 0xFFFF || (code & 1) != 0) return {};
+    const std::uint8_t row = kIndex[code / 2];
+    return row == 0 ? std::string_view{} : kRowData[row - 1].text;
+  }
 
   // Every row, in ascending order of code.
   static const Row* begin();
   static const Row* end();
+
+ private:
+  static const Row* const kRowData;
+  // Row number + 1 for each even code, 0 where there is no row: one indexed
+  // read per token instead of a search.
+  static const std::array<std::uint8_t, 32768> kIndex;
 };
 
 }  // namespace zarvex

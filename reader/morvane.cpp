@@ -25,8 +25,8 @@ std::uint64_t bigEndian64(const std::uint8_t* p) {
 
 // Up to `count` bytes, stopping before the first zero byte.
 BSTR copyCounted(const std::uint8_t* text, std::uint8_t count) {
-  std::uint32_t len = 0;
-  while (len < count && text[len] != 0) ++len;
+  const void* zero = std::memchr(text, 0, count);
+  const auto len = zero != nullptr ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(zero) - text) : count;
   return SysAllocStringByteLen(reinterpret_cast<const char*>(text), len);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "amos_program_builder.h"
@@ -205,6 +206,34 @@ TEST_F(AmosLoaderTest, FileTextIsEscapedAndProgramTextIsNot) {
   load(testing::programFile("T", {TokenLine().string("a\\b{c}").text(0x064A, "{x}").variable("n{}")}));
   EXPECT_EQ(body(), "{\\cf3 \"a\\\\b\\{c\\}\"}{\\cf7 Rem \\{x\\}}N\\{\\}\\par\r\n");
   EXPECT_EQ(host.view().plainText(), "\"a\\b{c}\"Rem {x}N{}\n");
+}
+
+// Texts are handled sixteen characters at a time: every character value, at
+// every place in a text longer than that, is escaped, upper-cased (names) and
+// shown as one character at a time would be.
+TEST_F(AmosLoaderTest, EveryCharacterAtEveryPlaceOfALongTextIsListedAlike) {
+  const auto upper = [](unsigned char u) {
+    return static_cast<char>(((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) ? u - 0x20 : u);
+  };
+  for (int value = 1; value < 256; ++value) {
+    for (std::size_t place : {0u, 7u, 15u, 16u, 17u, 31u, 36u}) {
+      std::string text = "abcdefghijklmnopqrstuvwxyz0123456789\xE9\xF7";
+      text[place] = static_cast<char>(value);
+      std::string name = text;
+      std::string shownName, escapedName, shownString, escapedString;
+      for (char c : text) {
+        for (auto [from, shown, escaped] : {std::tuple{c, &shownString, &escapedString},
+                                            std::tuple{upper(static_cast<unsigned char>(c)), &shownName, &escapedName}}) {
+          if (from == '\\' || from == '{' || from == '}') *escaped += '\\';
+          *escaped += from;
+          if (from != '\r' && from != '\n') *shown += from;
+        }
+      }
+      load(testing::programFile("T", {TokenLine().string(text).variable(name)}));
+      ASSERT_EQ(body(), "{\\cf3 \"" + escapedString + "\"}" + escapedName + "\\par\r\n") << value << " at " << place;
+      ASSERT_EQ(state.PlainListing, "\"" + shownString + "\"" + shownName + "\n") << value << " at " << place;
+    }
+  }
 }
 
 TEST_F(AmosLoaderTest, SummaryCountsExtensionAndUndefinedTokens) {

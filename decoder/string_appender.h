@@ -1,0 +1,110 @@
+// Appends to a string through a small buffer of its own. A listing is built
+// from hundreds of thousands of short pieces (a keyword, a brace, a digit);
+// each costs a pointer bump here instead of a call into the string library.
+// What is written reaches the string at flush() and when the appender ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace zarvex {
+
+class StringAppender {
+ public:
+  explicit StringAppender(std::string& out) : m_out(out) {}
+  ~StringAppender() {
+    try {
+      flush();
+    } catch (...) {
+      // Out of memory while unwinding: what was buffered is lost, not the rest.
+    }
+  }
+  StringAppender(const StringAppender&) = delete;
+  StringAppender& operator=(const StringAppender&) = delete;
+
+  [[gnu::always_inline]] void put(char c) {
+    if (m_used == kCapacity) [[unlikely]] flush();
+    m_buffer[m_used++] = c;
+  }
+
+  [[gnu::always_inline]] void put(std::string_view text) {
+    if (text.size() <= kCapacity - m_used) [[likely]] {
+      copy(m_buffer + m_used, text.data(), text.size());
+      m_used += text.size();
+    } else {
+      putLong(text);
+    }
+  }
+
+  [[gnu::always_inline]] void put(std::size_t count, char c) {
+    if (count <= kCapacity - m_used) [[likely]] {
+      std::memset(m_buffer + m_used, c, count);
+      m_used += count;
+    } else {
+      flush();
+      m_out.append(count, c);
+    }
+  }
+
+  // Room for `count` characters written through reserve(): a pointer to
+  // them, valid until the next call; commit() then says how many were used.
+  char* reserve(std::size_t count) {
+    if (count > kCapacity - m_used) flush();
+    return count <= kCapacity ? m_buffer + m_used : nullptr;
+  }
+  void commit(std::size_t count) { m_used += count; }
+
+  // The string's length once everything written has reached it.
+  std::size_t size() const { return m_out.size() + m_used; }
+
+  // Hands what is buffered to the string.
+  void flush() {
+    if (m_used == 0) return;
+    m_out.append(m_buffer, m_used);
+    m_used = 0;
+  }
+
+  static constexpr std::size_t kCapacity = 8192;
+
+ private:
+  // memcpy for the short pieces a listing is made of, without a call: two
+  // overlapping loads and stores cover any length from 4 to 16.
+  [[gnu::always_inline]] static void copy(char* to, const char* from, std::size_t count) {
+    if (count >= 8 && count <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + count - 8, 8);
+      std::memcpy(to, &head, 8);
+      std::memcpy(to + count - 8, &tail, 8);
+    } else if (count >= 4 && count < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + count - 4, 4);
+      std::memcpy(to, &head, 4);
+      std::memcpy(to + count - 4, &tail, 4);
+    } else if (count < 4) {
+      for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+    } else {
+      std::memcpy(to, from, count);
+    }
+  }
+
+  void putLong(std::string_view text) {
+    flush();
+    if (text.size() > kCapacity) {
+      m_out.append(text);
+    } else {
+      std::memcpy(m_buffer, text.data(), text.size());
+      m_used = text.size();
+    }
+  }
+
+  std::string& m_out;
+  std::size_t m_used = 0;
+  char m_buffer[kCapacity];
+};
+
+}  // namespace zarvex
