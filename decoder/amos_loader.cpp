@@ -11,6 +11,7 @@
 #include "number_text.h"
 #include "rtf_text.h"
 #include "runtime_error.h"
+#include "sixteen_bytes.h"
 #include "string_appender.h"
 #include "token_vocabulary.h"
 
@@ -83,25 +84,21 @@ bool hasAmosSignature(const ListingState& state) {
   return start.starts_with("AMOS Basic ") || start.starts_with("AMOS Pro");
 }
 
+// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
+char upperLatin1(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
+  return c;
+}
 
-// Sixteen characters at a time: most of a comment or a string needs no
-// escape and no change, and goes to both outputs with two stores.
-using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-
-// ISO-8859-1 upper case of sixteen characters.
-Bytes16 upperLatin1(Bytes16 v) {
-  // a-z and U+00E0..U+00FE except U+00F7 go 0x20 down; each comparison
-  // gives all ones where it holds.
-  const Bytes16 letter = (Bytes16)((v >= 'a') & (v <= 'z')) | (Bytes16)((v >= 0xE0) & (v <= 0xFE) & (v != 0xF7));
+// The same for sixteen characters.
+SixteenBytes upperLatin1(SixteenBytes v) {
+  const SixteenBytes letter = where((v >= 'a') & (v <= 'z')) | where((v >= 0xE0) & (v <= 0xFE) & (v != 0xF7));
   return v - (letter & 0x20);
 }
 
-bool anyRtfSpecialOrBreak(Bytes16 v) {
-  const Bytes16 special = (Bytes16)(v == '\\') | (Bytes16)(v == '{') | (Bytes16)(v == '}') | (Bytes16)(v == '\r') |
-                          (Bytes16)(v == '\n');
-  std::uint64_t halves[2];
-  std::memcpy(halves, &special, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
+bool anyRtfSpecialOrBreak(SixteenBytes v) {
+  return anySet(where(v == '\\') | where(v == '{') | where(v == '}') | where(v == '\r') | where(v == '\n'));
 }
 
 // Appends text from the file to the document and to its plain form in one
@@ -112,33 +109,33 @@ void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view
   constexpr std::size_t kChunk = 1024;
   for (std::size_t from = 0; from < text.size(); from += kChunk) {
     const std::string_view chunk = text.substr(from, kChunk);
-    // Room for every character escaped, and for whole 16-byte stores.
-    char* const rtfStart = rtf.reserve(2 * chunk.size() + 16);
-    char* const plainStart = plain.reserve(chunk.size() + 16);
+    char* const rtfStart = rtf.reserve(2 * chunk.size());
+    char* const plainStart = plain.reserve(chunk.size());
     char* r = rtfStart;
     char* t = plainStart;
-    for (std::size_t i = 0; i < chunk.size(); i += 16) {
-      const std::size_t count = std::min<std::size_t>(16, chunk.size() - i);
-      Bytes16 v{};
-      std::memcpy(&v, chunk.data() + i, count);
+    const auto putOne = [&](char c) {
+      if (c == '\\' || c == '{' || c == '}') *r++ = '\\';
+      *r++ = c;
+      *t = c;
+      t += c != '\r' && c != '\n';
+    };
+    std::size_t i = 0;
+    // Whole runs of sixteen with nothing to escape or drop go out as they are.
+    for (; i + 16 <= chunk.size(); i += 16) {
+      SixteenBytes v = loadSixteen(chunk.data() + i, 16);
       if (upper) v = upperLatin1(v);
-      if (!anyRtfSpecialOrBreak(v)) {
-        std::memcpy(r, &v, sizeof v);
-        std::memcpy(t, &v, sizeof v);
-        r += count;
-        t += count;
-        continue;
-      }
       char bytes[16];
       std::memcpy(bytes, &v, sizeof v);
-      for (std::size_t k = 0; k < count; ++k) {
-        const char c = bytes[k];
-        if (c == '\\' || c == '{' || c == '}') *r++ = '\\';
-        *r++ = c;
-        *t = c;
-        t += c != '\r' && c != '\n';
+      if (!anyRtfSpecialOrBreak(v)) {
+        std::memcpy(r, bytes, sizeof bytes);
+        std::memcpy(t, bytes, sizeof bytes);
+        r += 16;
+        t += 16;
+        continue;
       }
+      for (char c : bytes) putOne(c);
     }
+    for (; i < chunk.size(); ++i) putOne(upper ? upperLatin1(chunk[i]) : chunk[i]);
     rtf.commit(static_cast<std::size_t>(r - rtfStart));
     plain.commit(static_cast<std::size_t>(t - plainStart));
   }

@@ -23,14 +23,6 @@ constexpr ExtensionKeyword kExtensions[] = {
 
 static_assert(std::size(kTokens) < 0xFFFF, "row numbers are kept in 16 bits");
 
-// Row number + 1 for each code, 0 where there is no row: one indexed read
-// per token.
-constexpr auto kIndex = [] {
-  std::array<std::uint16_t, 65536> index{};
-  for (std::size_t i = 0; i < std::size(kTokens); ++i) index[kTokens[i].code] = static_cast<std::uint16_t>(i + 1);
-  return index;
-}();
-
 constexpr std::uint32_t extensionKey(std::uint8_t slot, std::uint16_t offset) {
   return std::uint32_t{slot} << 16 | offset;
 }
@@ -43,10 +35,12 @@ static_assert(std::is_sorted(std::begin(kExtensions), std::end(kExtensions),
 
 }  // namespace
 
-const CompleteToken* CompleteVocabulary::token(std::uint16_t code) {
-  const std::uint16_t row = kIndex[code];
-  return row == 0 ? nullptr : &kTokens[row - 1];
-}
+constexpr std::array<std::uint16_t, 65536> CompleteVocabulary::kIndex = [] {
+  std::array<std::uint16_t, 65536> index{};
+  for (std::size_t i = 0; i < std::size(kTokens); ++i) index[kTokens[i].code] = static_cast<std::uint16_t>(i + 1);
+  return index;
+}();
+const CompleteToken* const CompleteVocabulary::kTokenData = kTokens;
 
 const ExtensionKeyword* CompleteVocabulary::extension(std::uint8_t slot, std::uint16_t offset) {
   const std::uint32_t key = extensionKey(slot, offset);

@@ -4,6 +4,7 @@
 // The rows live in resources/complete_vocabulary.inc.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -51,13 +52,22 @@ struct ExtensionKeyword {
 class CompleteVocabulary {
  public:
   // The row of `code`, or null when the code has none.
-  static const CompleteToken* token(std::uint16_t code);
+  static const CompleteToken* token(std::uint16_t code) {
+    const std::uint16_t row = kIndex[code];
+    return row == 0 ? nullptr : &kTokenData[row - 1];
+  }
   // The keyword at `offset` of extension slot `slot`, or null.
   static const ExtensionKeyword* extension(std::uint8_t slot, std::uint16_t offset);
 
   // Every row, in ascending order.
   static std::span<const CompleteToken> tokens();
   static std::span<const ExtensionKeyword> extensions();
+
+ private:
+  static const CompleteToken* const kTokenData;
+  // Row number + 1 for each code, 0 where there is no row: one indexed read
+  // per token.
+  static const std::array<std::uint16_t, 65536> kIndex;
 };
 
 }  // namespace zarvex

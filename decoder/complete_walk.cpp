@@ -52,7 +52,7 @@ void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
 class Walker {
  public:
   Walker(std::span<const std::uint8_t> file, CompleteListing& out)
-      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out) {}
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf), m_text(out.text) {}
 
   void run() {
     m_out.extensionTokens = 0;
@@ -71,7 +71,9 @@ class Walker {
     } catch (const Damaged&) {
       if (m_lineOpen) finishLine();
     }
-    m_out.rtf += '}';
+    m_rtf.put('}');
+    m_rtf.flush();
+    m_text.flush();
   }
 
  private:
@@ -138,8 +140,8 @@ class Walker {
   }
 
   void finishLine() {
-    m_line.appendRtf(m_out.rtf);
-    m_line.appendPlain(m_out.text);
+    m_line.appendRtf(m_rtf);
+    m_line.appendPlain(m_text);
     m_lineOpen = false;
   }
 
@@ -383,6 +385,9 @@ class Walker {
   ListingLine m_line;
   std::string m_scratch;
   CompleteListing& m_out;
+  // Onto m_out's document and text; everything reaches them when run() ends.
+  StringAppender m_rtf;
+  StringAppender m_text;
 };
 
 }  // namespace

@@ -44,36 +44,28 @@ void ListingLine::applyBlank(BlankRule rule) {
   }
 }
 
-void ListingLine::append(std::string_view text, TextStyle style) {
-  if (text.empty()) return;
-  const auto begin = static_cast<std::uint32_t>(m_text.size());
-  m_text.append(text);
-  if (style == TextStyle::Plain) return;
-  const auto end = static_cast<std::uint32_t>(m_text.size());
-  if (!m_spans.empty() && m_spans.back().end == begin && m_spans.back().style == style) {
-    m_spans.back().end = end;
-  } else {
-    m_spans.push_back({begin, end, style});
-  }
-}
-
-void ListingLine::appendRtf(std::string& out) const {
+void ListingLine::appendRtf(StringAppender& out) const {
   const std::string_view text = m_text;
+  // Most lines have nothing to escape: their pieces are copied as they are.
+  const bool plainCopy = standsForItselfInRtf(text);
+  const auto putText = [&](std::string_view piece) {
+    if (plainCopy) {
+      out.put(piece);
+    } else {
+      appendRtfCharacters(out, piece);
+    }
+  };
   std::size_t done = 0;
   for (const Span& span : m_spans) {
-    appendRtfCharacters(out, text.substr(done, span.begin - done));
-    out += groupOpening(span.style);
-    appendRtfCharacters(out, text.substr(span.begin, span.end - span.begin));
-    out += '}';
+    putText(text.substr(done, span.begin - done));
+    out.put(groupOpening(span.style));
+    putText(text.substr(span.begin, span.end - span.begin));
+    out.put('}');
     done = span.end;
   }
-  appendRtfCharacters(out, text.substr(done));
-  out += "\\par\r\n";
+  putText(text.substr(done));
+  out.put("\\par\r\n");
 }
 
-void ListingLine::appendPlain(std::string& out) const {
-  out += m_text;
-  out += '\n';
-}
 
 }  // namespace zarvex

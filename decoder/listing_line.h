@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "complete_vocabulary.h"
+#include "string_appender.h"
 
 namespace zarvex {
 
@@ -38,7 +39,12 @@ class ListingLine {
   // Appends one blank.
   void appendBlank() { m_text.push_back(' '); }
 
-  void append(std::string_view text, TextStyle style);
+  void append(std::string_view text, TextStyle style) {
+    if (text.empty()) return;
+    const auto begin = static_cast<std::uint32_t>(m_text.size());
+    m_text.append(text);
+    if (style != TextStyle::Plain) addSpan(begin, static_cast<std::uint32_t>(m_text.size()), style);
+  }
   void append(char c, TextStyle style) { append(std::string_view(&c, 1), style); }
 
   // The characters written so far.
@@ -46,11 +52,22 @@ class ListingLine {
 
   // Appends the line as an RTF paragraph ("...\par" CR LF); the characters
   // are escaped so that any byte reads back as itself.
-  void appendRtf(std::string& out) const;
+  void appendRtf(StringAppender& out) const;
   // Appends the characters and a line feed.
-  void appendPlain(std::string& out) const;
+  void appendPlain(StringAppender& out) const {
+    out.put(m_text);
+    out.put('\n');
+  }
 
  private:
+  void addSpan(std::uint32_t begin, std::uint32_t end, TextStyle style) {
+    if (!m_spans.empty() && m_spans.back().end == begin && m_spans.back().style == style) {
+      m_spans.back().end = end;
+    } else {
+      m_spans.push_back({begin, end, style});
+    }
+  }
+
   struct Span {
     std::uint32_t begin;
     std::uint32_t end;

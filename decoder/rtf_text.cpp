@@ -1,6 +1,9 @@
 #include "rtf_text.h"
 
-#include <array>
+#include <algorithm>
+#include <cstring>
+
+#include "sixteen_bytes.h"
 
 namespace zarvex {
 
@@ -13,34 +16,56 @@ void appendEscapedRtfText(std::string& out, std::string_view text) {
 
 namespace {
 
-// The bytes that cannot stand for themselves in an RTF text.
-constexpr auto kNeedsEscape = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 0x20; ++c) table[c] = true;
-  table['\\'] = table['{'] = table['}'] = true;
-  return table;
-}();
+// Writes one byte so that it reads back as itself.
+[[gnu::always_inline]] inline char* putRtfCharacter(char* o, unsigned char u) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  if (u < 0x20) {
+    o[0] = '\\';
+    o[1] = '\'';
+    o[2] = kHex[u >> 4];
+    o[3] = kHex[u & 15];
+    return o + 4;
+  }
+  if (u == '\\' || u == '{' || u == '}') *o++ = '\\';
+  *o = static_cast<char>(u);
+  return o + 1;
+}
 
 }  // namespace
 
-void appendRtfCharacters(std::string& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  // Characters that stand for themselves go out in runs.
-  std::size_t runStart = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto u = static_cast<unsigned char>(text[i]);
-    if (!kNeedsEscape[u]) continue;
-    out.append(text.data() + runStart, i - runStart);
-    runStart = i + 1;
-    if (u < 0x20) {
-      const char escaped[] = {'\\', '\'', kHex[u >> 4], kHex[u & 15]};
-      out.append(escaped, sizeof escaped);
-    } else {
-      const char escaped[] = {'\\', static_cast<char>(u)};
-      out.append(escaped, sizeof escaped);
-    }
+bool standsForItselfInRtf(std::string_view text) {
+  std::size_t i = 0;
+  for (; i + 16 <= text.size(); i += 16) {
+    const SixteenBytes v = loadSixteen(text.data() + i, 16);
+    if (anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'))) return false;
   }
-  out.append(text.data() + runStart, text.size() - runStart);
+  for (; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (u < 0x20 || u == '\\' || u == '{' || u == '}') return false;
+  }
+  return true;
+}
+
+void appendRtfCharacters(StringAppender& out, std::string_view text) {
+  constexpr std::size_t kChunk = 1024;
+  for (std::size_t from = 0; from < text.size(); from += kChunk) {
+    const std::string_view chunk = text.substr(from, kChunk);
+    char* const start = out.reserve(4 * chunk.size());
+    char* o = start;
+    std::size_t i = 0;
+    // Whole runs of sixteen that need no escape go out as they are.
+    for (; i + 16 <= chunk.size(); i += 16) {
+      const SixteenBytes v = loadSixteen(chunk.data() + i, 16);
+      if (!anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'))) {
+        std::memcpy(o, &v, sizeof v);
+        o += 16;
+        continue;
+      }
+      for (std::size_t k = 0; k < 16; ++k) o = putRtfCharacter(o, static_cast<unsigned char>(chunk[i + k]));
+    }
+    for (; i < chunk.size(); ++i) o = putRtfCharacter(o, static_cast<unsigned char>(chunk[i]));
+    out.commit(static_cast<std::size_t>(o - start));
+  }
 }
 
 std::string EscapeRtfText(std::string_view text) {

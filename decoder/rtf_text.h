@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "string_appender.h"
+
 namespace zarvex {
 
 // The document header: \rtf without a version, then the colour table
@@ -24,6 +26,9 @@ void appendEscapedRtfText(std::string& out, std::string_view text);
 
 // Appends `text` so that every byte reads back as itself: the same escaping,
 // and bytes below 0x20 (line breaks, tabs, zero) as \'hh.
-void appendRtfCharacters(std::string& out, std::string_view text);
+void appendRtfCharacters(StringAppender& out, std::string_view text);
+
+// True when no character of `text` needs that escaping.
+bool standsForItselfInRtf(std::string_view text);
 
 }  // namespace zarvex
