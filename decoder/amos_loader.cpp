@@ -33,6 +33,9 @@ void PresentListing(ListingHost& host, const ListingState& state) {
 
 void ShowPlainText(ListingHost& host) {
   ListingView& view = host.view();
+  // The same characters: a view that can take the formatting off in place
+  // need not have them read and set again.
+  if (view.restyle(nullptr)) return;
   const std::string text = view.plainText();
   view.setTextRtf(std::string());
   view.setPlainText(text);

@@ -12,8 +12,10 @@ void SwitchHighlight(ListingHost& host, const std::string& rtfDocument) {
     ShowPlainText(host);
     host.setHighlightTicked(false);
   } else {
-    view.setTextRtf(std::string());
-    view.setTextRtf(rtfDocument);
+    if (!view.restyle(&rtfDocument)) {
+      view.setTextRtf(std::string());
+      view.setTextRtf(rtfDocument);
+    }
     host.setHighlightTicked(true);
   }
   view.setSelectionStart(start);

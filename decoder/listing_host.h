@@ -24,6 +24,15 @@ class ListingView {
   // Replaces the content with unformatted text ("\n" breaks paragraphs).
   virtual void setPlainText(const std::string& text) = 0;
 
+  // Restyles the characters shown without setting them anew: with the
+  // formatting of `rtfDocument` when they are that document's text as it
+  // last set them, or with none when `rtfDocument` is null. False when the
+  // view cannot; it then shows what it showed, and the caller sets the text.
+  virtual bool restyle(const std::string* rtfDocument) {
+    (void)rtfDocument;
+    return false;
+  }
+
   // Caret position and selection length, in characters.
   virtual std::int32_t selectionStart() const = 0;
   virtual void setSelectionStart(std::int32_t start) = 0;

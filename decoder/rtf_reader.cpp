@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 
+#include "sixteen_bytes.h"
+
 namespace zarvex {
 
 bool looksLikeRtf(std::string_view text) { return text.starts_with("{\\rtf"); }
@@ -65,7 +67,11 @@ class Reader {
           if (m_stack.back().colourTable) {
             if (c == ';') finishColour();
           } else {
-            character(c);
+            // The characters up to the next brace, backslash or line break
+            // share this group's format: taken as one stretch.
+            const std::size_t end = plainStretchEnd(m_pos);
+            characters(m_rtf.substr(m_pos - 1, end - m_pos + 1));
+            m_pos = end;
           }
       }
       m_groupStart = false;
@@ -75,6 +81,20 @@ class Reader {
   }
 
  private:
+  static bool endsPlainStretch(char c) { return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n'; }
+
+  // The position of the first character from `from` on that ends a stretch
+  // of plain characters, or the end of the text.
+  std::size_t plainStretchEnd(std::size_t from) const {
+    std::size_t i = from;
+    for (; i + 16 <= m_rtf.size(); i += 16) {
+      const SixteenBytes v = loadSixteen(m_rtf.data() + i, 16);
+      if (anySet(where(v == '{') | where(v == '}') | where(v == '\\') | where(v == '\r') | where(v == '\n'))) break;
+    }
+    while (i < m_rtf.size() && !endsPlainStretch(m_rtf[i])) ++i;
+    return i;
+  }
+
   void controlSequence() {
     if (m_pos >= m_rtf.size()) return;
     const char c = m_rtf[m_pos];
@@ -178,7 +198,9 @@ class Reader {
     m_out.text.push_back('\n');
   }
 
-  void character(char c) {
+  void character(char c) { characters(std::string_view(&c, 1)); }
+
+  void characters(std::string_view stretch) {
     const GroupState& state = m_stack.back();
     if (state.skip) return;
     const bool formatted = state.bold || state.colour != 0;
@@ -187,7 +209,7 @@ class Reader {
       m_run = {m_out.text.size(), 0, state.bold, state.colour};
       m_runOpen = true;
     }
-    m_out.text.push_back(c);
+    m_out.text.append(stretch);
   }
 
   void closeRun() {

@@ -5,6 +5,8 @@
 
 #include <QTextBlock>
 #include <QTextLayout>
+#include <tuple>
+#include <vector>
 
 #include "rtf_text.h"
 
@@ -23,6 +25,52 @@ TEST(RichTextView, ReadsTheListingDocumentAndGivesBackItsCharacters) {
   EXPECT_EQ(formats[0].length, 3);
   EXPECT_EQ(formats[1].start, 6);
   EXPECT_EQ(formats[1].length, 5);
+}
+
+// All formats of the view, paragraph by paragraph: start, length, bold, colour.
+std::vector<std::tuple<int, int, int, int, QRgb>> formatsOf(const RichTextView& view) {
+  std::vector<std::tuple<int, int, int, int, QRgb>> all;
+  for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
+    for (const auto& range : block.layout()->formats()) {
+      all.emplace_back(block.blockNumber(), range.start, range.length, range.format.fontWeight(),
+                       range.format.foreground().color().rgb());
+    }
+  }
+  return all;
+}
+
+TEST(RichTextView, RestylesTheSameCharactersInPlaceAndOnlyThose) {
+  const std::string document = std::string(kRtfHeader) + "{\\b Print }{\\cf1 12}\\par\r\n{\\cf3 \"a\"}\\par\r\n}";
+  RichTextView view;
+  view.setTextRtf(document);
+  const auto highlighted = formatsOf(view);
+  const std::string text = view.plainText();
+  ASSERT_EQ(highlighted.size(), 3u);
+
+  // Off and on again: the characters stay, the formatting goes and comes back.
+  ASSERT_TRUE(view.restyle(nullptr));
+  EXPECT_FALSE(view.showsRtf());
+  EXPECT_TRUE(formatsOf(view).empty());
+  EXPECT_EQ(view.plainText(), text);
+  ASSERT_TRUE(view.restyle(&document));
+  EXPECT_TRUE(view.showsRtf());
+  EXPECT_EQ(formatsOf(view), highlighted);
+  EXPECT_EQ(view.plainText(), text);
+
+  // Another document's formatting is never laid over these characters.
+  const std::string other = std::string(kRtfHeader) + "{\\b Else}\\par\r\n}";
+  ASSERT_TRUE(view.restyle(nullptr));
+  EXPECT_FALSE(view.restyle(&other));
+  EXPECT_TRUE(formatsOf(view).empty());
+
+  // Once the characters are set anew, the kept formatting is gone.
+  view.setPlainText(text);
+  EXPECT_FALSE(view.restyle(&document));
+  EXPECT_TRUE(formatsOf(view).empty());
+  view.setTextRtf(document);
+  view.setPlainText("x");
+  EXPECT_FALSE(view.restyle(nullptr));
+  EXPECT_EQ(view.plainText(), "x");
 }
 
 TEST(RichTextView, TextWithoutRtfHeaderIsPlainAndEmptyEmpties) {

@@ -3,6 +3,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
+#include <functional>
+#include <string_view>
 #include <iterator>
 
 namespace zarvex {
@@ -33,12 +35,62 @@ void RichTextView::setTextRtf(const std::string& text) {
   m_colours = std::move(formatted.colours);
   m_showsRtf = true;
   applyRuns(formatted.runs);
+  m_runs = std::move(formatted.runs);
+  m_runColours = m_colours;
+  m_runsHash = std::hash<std::string_view>{}(text);
+  m_runsRevision = document()->revision();
+}
+
+bool RichTextView::restyle(const std::string* rtfDocument) {
+  // Any change of the characters since the runs were laid shows in the
+  // document's revision.
+  if (m_runsRevision < 0 || m_runsRevision != document()->revision()) return false;
+  if (rtfDocument == nullptr) {
+    if (m_showsRtf) clearRuns();
+    m_showsRtf = false;
+    m_colours.clear();
+    return true;
+  }
+  if (std::hash<std::string_view>{}(*rtfDocument) != m_runsHash) return false;
+  if (!m_showsRtf) {
+    m_colours = m_runColours;
+    applyRuns(m_runs);
+    m_showsRtf = true;
+  }
+  return true;
+}
+
+void RichTextView::clearRuns() {
+  QTextDocument* doc = document();
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+    if (!block.layout()->formats().isEmpty()) block.layout()->clearFormats();
+  }
+  doc->markContentsDirty(0, doc->characterCount());
 }
 
 void RichTextView::applyRuns(const std::vector<RtfRun>& runs) {
   if (runs.empty()) return;
+  // One format for each weight and colour; runs share them.
+  std::vector<QTextCharFormat> formats(2 * (m_colours.size() + 1));
+  const auto formatOf = [&](const RtfRun& run) -> const QTextCharFormat& {
+    const bool coloured = run.colour > 0 && static_cast<std::size_t>(run.colour) < m_colours.size() &&
+                          !m_colours[static_cast<std::size_t>(run.colour)].automatic;
+    const std::size_t colour = coloured ? static_cast<std::size_t>(run.colour) : 0;
+    QTextCharFormat& format = formats[2 * colour + (run.bold ? 1 : 0)];
+    if (format.isEmpty()) {
+      format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+      if (coloured) {
+        const RtfColour& c = m_colours[colour];
+        format.setForeground(QColor(c.red, c.green, c.blue));
+      }
+      if (!run.bold) format.clearProperty(QTextFormat::FontWeight);
+    }
+    return format;
+  };
+
   QTextDocument* doc = document();
   QTextBlock block = doc->begin();
+  std::size_t blockStart = 0;  // the block's position, followed along
   QList<QTextLayout::FormatRange> ranges;
   const auto flush = [&] {
     if (!ranges.isEmpty() && block.isValid()) {
@@ -48,22 +100,16 @@ void RichTextView::applyRuns(const std::vector<RtfRun>& runs) {
   };
   for (const RtfRun& run : runs) {
     // Runs never cross a paragraph break; find the run's paragraph.
-    while (block.isValid() && static_cast<std::size_t>(block.position() + block.length()) <= run.start) {
+    while (block.isValid() && blockStart + static_cast<std::size_t>(block.length()) <= run.start) {
       flush();
+      blockStart += static_cast<std::size_t>(block.length());
       block = block.next();
     }
     if (!block.isValid()) break;
-    QTextCharFormat format;
-    if (run.bold) format.setFontWeight(QFont::Bold);
-    if (run.colour > 0 && static_cast<std::size_t>(run.colour) < m_colours.size() &&
-        !m_colours[static_cast<std::size_t>(run.colour)].automatic) {
-      const RtfColour& c = m_colours[static_cast<std::size_t>(run.colour)];
-      format.setForeground(QColor(c.red, c.green, c.blue));
-    }
     QTextLayout::FormatRange range;
-    range.start = static_cast<int>(run.start) - block.position();
+    range.start = static_cast<int>(run.start - blockStart);
     range.length = static_cast<int>(run.length);
-    range.format = format;
+    range.format = formatOf(run);
     ranges.append(range);
   }
   flush();
@@ -91,6 +137,8 @@ void RichTextView::setPlainText(const std::string& text) {
   QPlainTextEdit::setPlainText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   m_showsRtf = false;
   m_colours.clear();
+  m_runs.clear();
+  m_runsRevision = -1;
 }
 
 std::int32_t RichTextView::characterCount() const {

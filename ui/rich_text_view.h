@@ -23,6 +23,8 @@ class RichTextView : public QPlainTextEdit, public ListingView {
   void setTextRtf(const std::string& text) override;
   std::string plainText() const override;
   void setPlainText(const std::string& text) override;
+  // In place, while the characters are those the last RTF text set.
+  bool restyle(const std::string* rtfDocument) override;
   std::int32_t selectionStart() const override;
   void setSelectionStart(std::int32_t start) override;
   std::int32_t selectionLength() const override;
@@ -42,11 +44,19 @@ class RichTextView : public QPlainTextEdit, public ListingView {
 
  private:
   void applyRuns(const std::vector<RtfRun>& runs);
+  void clearRuns();
   std::int32_t characterCount() const;
 
   bool m_showsRtf = false;
   int m_zoomStep = 0;
   std::vector<RtfColour> m_colours;
+  // The formatting of the last RTF text set, kept so that it can be laid
+  // over the same characters again: its runs and colours, a hash of the
+  // text, and the document's revision when they were laid.
+  std::vector<RtfRun> m_runs;
+  std::vector<RtfColour> m_runColours;
+  std::size_t m_runsHash = 0;
+  int m_runsRevision = -1;
 };
 
 }  // namespace zarvex
