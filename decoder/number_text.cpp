@@ -1,10 +1,13 @@
 #include "number_text.h"
 
 #include <charconv>
+#include <cstring>
+
+#include "untraced.h"
 
 namespace zarvex {
 
-void appendHexText(std::string& out, std::int32_t value) {
+ZARVEX_UNTRACED void appendHexText(std::string& out, std::int32_t value) {
   char digits[8];
   char* end = std::to_chars(digits, digits + sizeof digits, static_cast<std::uint32_t>(value), 16).ptr;
   for (char* c = digits; c != end; ++c) {
@@ -13,17 +16,30 @@ void appendHexText(std::string& out, std::int32_t value) {
   out.append(digits, end);
 }
 
-void appendDecimalText(std::string& out, std::int32_t value) {
+ZARVEX_UNTRACED void appendDecimalText(std::string& out, std::int32_t value) {
   char digits[12];
   out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-std::string messageNumber(std::int64_t value) {
-  char digits[24];
-  std::string text = value < 0 ? "" : " ";
-  text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+ZARVEX_UNTRACED MessageNumberText messageNumberText(std::int64_t value) {
+  MessageNumberText text;
+  // Digits from the right end of a scratch buffer, then moved to the front.
+  char digits[20];
+  char* first = digits + sizeof digits;
+  // Negated as unsigned, so that the most negative value has its digits too.
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  text.chars[0] = value < 0 ? '-' : ' ';
+  const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
+  std::memcpy(text.chars + 1, first, count);
+  text.size = count + 1;
   return text;
 }
+
+std::string messageNumber(std::int64_t value) { return std::string(messageNumberText(value).view()); }
 
 void appendFloatText(std::string& out, float value) {
   // General format with 7 significant digits, as C's "%.7G" writes it, but

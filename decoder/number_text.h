@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zarvex {
 
@@ -16,6 +18,14 @@ void appendDecimalText(std::string& out, std::int32_t value);
 // Decimal as messages write it: a blank in the place of the sign when the
 // number is not negative (" 12"), a minus sign when it is ("-1").
 std::string messageNumber(std::int64_t value);
+
+// The same text in a buffer of its own, for the decoder's hot path.
+struct MessageNumberText {
+  char chars[24];
+  std::size_t size;
+  std::string_view view() const { return {chars, size}; }
+};
+MessageNumberText messageNumberText(std::int64_t value);
 
 // The listing text of a fast-floating-point value: at most 7 significant
 // digits, exponent form when the decimal exponent is below -4 or at least 7

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "sixteen_bytes.h"
+#include "untraced.h"
 
 namespace zarvex {
 
@@ -85,7 +86,7 @@ class Reader {
 
   // The position of the first character from `from` on that ends a stretch
   // of plain characters, or the end of the text.
-  std::size_t plainStretchEnd(std::size_t from) const {
+  ZARVEX_UNTRACED std::size_t plainStretchEnd(std::size_t from) const {
     std::size_t i = from;
     for (; i + 16 <= m_rtf.size(); i += 16) {
       const SixteenBytes v = loadSixteen(m_rtf.data() + i, 16);

@@ -33,7 +33,7 @@ namespace {
 
 }  // namespace
 
-bool standsForItselfInRtf(std::string_view text) {
+ZARVEX_UNTRACED bool standsForItselfInRtf(std::string_view text) {
   std::size_t i = 0;
   for (; i + 16 <= text.size(); i += 16) {
     const SixteenBytes v = loadSixteen(text.data() + i, 16);
@@ -46,7 +46,7 @@ bool standsForItselfInRtf(std::string_view text) {
   return true;
 }
 
-void appendRtfCharacters(StringAppender& out, std::string_view text) {
+ZARVEX_UNTRACED void appendRtfCharacters(StringAppender& out, std::string_view text) {
   constexpr std::size_t kChunk = 1024;
   for (std::size_t from = 0; from < text.size(); from += kChunk) {
     const std::string_view chunk = text.substr(from, kChunk);

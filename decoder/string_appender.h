@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "untraced.h"
+
 namespace zarvex {
 
 class StringAppender {
@@ -25,12 +27,12 @@ class StringAppender {
   StringAppender(const StringAppender&) = delete;
   StringAppender& operator=(const StringAppender&) = delete;
 
-  [[gnu::always_inline]] void put(char c) {
+  ZARVEX_HOT_UNTRACED void put(char c) {
     if (m_used == kCapacity) [[unlikely]] flush();
     m_buffer[m_used++] = c;
   }
 
-  [[gnu::always_inline]] void put(std::string_view text) {
+  ZARVEX_HOT_UNTRACED void put(std::string_view text) {
     if (text.size() <= kCapacity - m_used) [[likely]] {
       copy(m_buffer + m_used, text.data(), text.size());
       m_used += text.size();
@@ -39,7 +41,7 @@ class StringAppender {
     }
   }
 
-  [[gnu::always_inline]] void put(std::size_t count, char c) {
+  ZARVEX_HOT_UNTRACED void put(std::size_t count, char c) {
     if (count <= kCapacity - m_used) [[likely]] {
       std::memset(m_buffer + m_used, c, count);
       m_used += count;
@@ -51,7 +53,7 @@ class StringAppender {
 
   // Room for `count` characters written through reserve(): a pointer to
   // them, valid until the next call; commit() then says how many were used.
-  char* reserve(std::size_t count) {
+  ZARVEX_UNTRACED char* reserve(std::size_t count) {
     if (count > kCapacity - m_used) flush();
     return count <= kCapacity ? m_buffer + m_used : nullptr;
   }
@@ -61,7 +63,7 @@ class StringAppender {
   std::size_t size() const { return m_out.size() + m_used; }
 
   // Hands what is buffered to the string.
-  void flush() {
+  ZARVEX_UNTRACED void flush() {
     if (m_used == 0) return;
     m_out.append(m_buffer, m_used);
     m_used = 0;
@@ -72,7 +74,7 @@ class StringAppender {
  private:
   // memcpy for the short pieces a listing is made of, without a call: two
   // overlapping loads and stores cover any length from 4 to 16.
-  [[gnu::always_inline]] static void copy(char* to, const char* from, std::size_t count) {
+  ZARVEX_HOT_UNTRACED static void copy(char* to, const char* from, std::size_t count) {
     if (count >= 8 && count <= 16) {
       std::uint64_t head, tail;
       std::memcpy(&head, from, 8);
@@ -92,7 +94,7 @@ class StringAppender {
     }
   }
 
-  void putLong(std::string_view text) {
+  ZARVEX_UNTRACED void putLong(std::string_view text) {
     flush();
     if (text.size() > kCapacity) {
       m_out.append(text);

@@ -37,6 +37,9 @@ TEST(NumberText, HexAndDecimalTexts) {
   EXPECT_EQ(messageNumber(4660), " 4660");
   EXPECT_EQ(messageNumber(0), " 0");
   EXPECT_EQ(messageNumber(-7), "-7");
+  EXPECT_EQ(messageNumber(INT64_MIN), "-9223372036854775808");
+  EXPECT_EQ(messageNumber(INT64_MAX), " 9223372036854775807");
+  EXPECT_EQ(messageNumber(65535), " 65535");
 }
 
 }  // namespace

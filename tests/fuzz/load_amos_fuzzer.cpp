@@ -3,6 +3,8 @@
 // Built by the "fuzz" preset (clang); run with `make fuzz`.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "amos_loader.h"
 #include "bank_outputs.h"
@@ -39,9 +41,14 @@ class FuzzHost : public zarvex::ListingHost {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > static_cast<std::size_t>(zarvex::kMaxAmosFileSize)) return 0;
-  zarvex::ListingState state;
-  state.FileBytes.assign(data, data + size);
-  state.FileBytes.push_back(0);
+  // The document and text keep their storage from input to input, as they do
+  // in the window: large fresh blocks cost AddressSanitizer a mapping each.
+  static zarvex::ListingState state;
+  // The file image is allocated to its exact size, so that a read past its
+  // end is caught (a grown vector would have spare room after it).
+  std::vector<std::uint8_t> image(size + 1);
+  if (size > 0) std::memcpy(image.data(), data, size);
+  state.FileBytes = std::move(image);
   state.FileLength = static_cast<std::int32_t>(size);
   FuzzHost host;
   zarvex::DecodeFileImage(state, host);
