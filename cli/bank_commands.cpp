@@ -2,11 +2,13 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <stdexcept>
 
 #include "atomic_file.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
+#include "console_output.h"
 #include "file_system.h"
 #include "png_encoder.h"
 #include "runtime_error.h"
@@ -22,27 +24,27 @@ struct LoadedFile {
   std::span<const std::uint8_t> file() const { return {bytes.data(), bytes.size() - 1}; }
 };
 
-std::optional<LoadedFile> load(const std::string& path, std::ostream& messages) {
+std::optional<LoadedFile> load(const std::string& path, std::FILE* messages) {
   try {
     const ReadOnlyFile file(path);
     if (file.size() > kMaxBankFileSize) {
-      messages << "zarvex-list: " << path << ": the file is too big to hold banks\n";
+      writeTo(messages, {"zarvex-list: ", path, ": the file is too big to hold banks\n"});
       return std::nullopt;
     }
     LoadedFile loaded{file.readImage(file.size())};
     if (bankSourceOf(loaded.file()) == BankSource::Unknown) {
-      messages << "zarvex-list: " << path << ": neither an AMOS program nor a bank file\n";
+      writeTo(messages, {"zarvex-list: ", path, ": neither an AMOS program nor a bank file\n"});
       return std::nullopt;
     }
     return loaded;
   } catch (const RuntimeError& e) {
-    messages << "zarvex-list: " << path << ": Error loading file: " << e.description() << '\n';
+    writeTo(messages, {"zarvex-list: ", path, ": Error loading file: ", e.description(), "\n"});
     return std::nullopt;
   }
 }
 
-void reportDamage(const std::string& path, std::int64_t offset, const std::string& what, std::ostream& messages) {
-  messages << "zarvex-list: " << path << ": damaged bank at offset " << offset << ": " << what << '\n';
+void reportDamage(const std::string& path, std::int64_t offset, const std::string& what, std::FILE* messages) {
+  writeTo(messages, {"zarvex-list: ", path, ": damaged bank at offset ", std::to_string(offset), ": ", what, "\n"});
 }
 
 int worse(int a, int b) { return a == kCannotLoad || b == kCannotLoad ? kCannotLoad : std::max(a, b); }
@@ -57,7 +59,7 @@ constexpr int kStop = -1;  // from a body: a write failed, and the next would to
 // a damaged bank set is reported after. A file that cannot be read counts as
 // such and the others go on; kStop ends the run.
 template <typename Use>
-int forEachBankSet(const std::vector<std::string>& files, std::ostream& messages, Use use) {
+int forEachBankSet(const std::vector<std::string>& files, std::FILE* messages, Use use) {
   int status = kOk;
   for (const std::string& path : files) {
     const auto loaded = load(path, messages);
@@ -79,14 +81,16 @@ int forEachBankSet(const std::vector<std::string>& files, std::ostream& messages
 
 }  // namespace
 
-int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages) {
+int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages) {
   return forEachBankSet(files, messages, [&](const std::string&, const BankSet& set) {
-    for (const Bank& bank : set.banks) out << bankListingLine(bank) << '\n';
-    return kOk;
+    for (const Bank& bank : set.banks) {
+      if (!writeTo(out, {bankListingLine(bank), "\n"})) return kStop;
+    }
+    return int{kOk};
   });
 }
 
-int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::ostream& messages) {
+int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
   return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
     const std::string name = std::filesystem::path(path).filename().string();
     int status = kOk;
@@ -107,10 +111,10 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
         }
       }
     } catch (const RuntimeError& e) {
-      messages << "zarvex-list: " << e.description() << '\n';
+      writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
       return kStop;
     } catch (const std::runtime_error& e) {
-      messages << "zarvex-list: " << path << ": " << e.what() << '\n';
+      writeTo(messages, {"zarvex-list: ", path, ": ", e.what(), "\n"});
       return kStop;
     }
     return status;

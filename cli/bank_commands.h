@@ -2,7 +2,7 @@
 // files, --extract writes each bank and its pictures and sounds as files.
 #pragma once
 
-#include <ostream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,7 +10,7 @@ namespace zarvex {
 
 // Exit statuses, as for listings: 0 success, 1 a file could not be read or a
 // file could not be written, 3 a bank was damaged (what came before it done).
-int listBanks(const std::vector<std::string>& files, std::ostream& out, std::ostream& messages);
-int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::ostream& messages);
+int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
+int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages);
 
 }  // namespace zarvex

@@ -1,5 +1,7 @@
 #include "console_host.h"
 
+#include "console_output.h"
+
 namespace zarvex {
 
 MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons buttons) {
@@ -13,7 +15,8 @@ MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons b
   }
   // Trailing blanks pad the summary for a message box; a terminal needs none.
   while (!line.empty() && line.back() == ' ') line.pop_back();
-  m_messages << line << '\n';
+  line += '\n';
+  writeTo(m_messages, {line});
   return MessageAnswer::Ok;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <memory>
-#include <ostream>
+#include <cstdio>
 #include <string>
 
 #include "discarding_listing_view.h"
@@ -15,7 +15,7 @@ namespace zarvex {
 // view, so the view keeps nothing and Highlight stays ticked.
 class ConsoleHost : public ListingHost {
  public:
-  explicit ConsoleHost(std::ostream& messages) : m_messages(messages) {}
+  explicit ConsoleHost(std::FILE* messages) : m_messages(messages) {}
 
   std::string programTitle() const override { return "zarvex-list"; }
   void setWindowTitle(const std::string&) override {}
@@ -40,7 +40,7 @@ class ConsoleHost : public ListingHost {
 
  private:
   bool m_highlighted = true;
-  std::ostream& m_messages;
+  std::FILE* m_messages;
   DiscardingListingView m_view;
   std::string m_file;
   bool m_quiet = false;

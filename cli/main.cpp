@@ -2,13 +2,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
 #include "amos_loader.h"
 #include "bank_commands.h"
 #include "console_host.h"
+#include "console_output.h"
 #include "file_system.h"
 #include "latin1_text.h"
 #include "complete_walk.h"
@@ -63,9 +65,13 @@ bool writeAll(const std::string& bytes) { return std::fwrite(bytes.data(), 1, by
 bool outputDelivered() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
 
 int reportWriteFailure() {
-  std::cerr << "zarvex-list: cannot write the listing to standard output: " << std::strerror(errno) << '\n';
+  const int error = errno;
+  zarvex::writeTo(stderr, {"zarvex-list: cannot write the listing to standard output: ", std::strerror(error), "\n"});
   return kCannotLoad;
 }
+
+// A message on standard error.
+void tell(std::initializer_list<std::string_view> pieces) { zarvex::writeTo(stderr, pieces); }
 
 int run(int argc, char** argv);
 
@@ -75,7 +81,7 @@ int main(int argc, char** argv) {
   try {
     return run(argc, argv);
   } catch (const std::bad_alloc&) {
-    std::cerr << "zarvex-list: out of memory: the listing is incomplete\n";
+    tell({"zarvex-list: out of memory: the listing is incomplete\n"});
     return kIncomplete;
   }
 }
@@ -94,7 +100,7 @@ int run(int argc, char** argv) {
   std::string chosen;
   const auto choose = [&](const std::string& option, Output what) {
     if (!chosen.empty() && chosen != option) {
-      std::cerr << "zarvex-list: " << chosen << " and " << option << " do not go together\n\n" << kUsageText;
+      tell({"zarvex-list: ", chosen, " and ", option, " do not go together\n\n", kUsageText});
       return false;
     }
     chosen = option;
@@ -117,7 +123,7 @@ int run(int argc, char** argv) {
       if (!choose(arg, Output::Banks)) return kUsage;
     } else if (!optionsEnd && arg == "--extract") {
       if (i + 1 >= argc) {
-        std::cerr << "zarvex-list: --extract needs a folder\n\n" << kUsageText;
+        tell({"zarvex-list: --extract needs a folder\n\n", kUsageText});
         return kUsage;
       }
       if (!choose(arg, Output::Extract)) return kUsage;
@@ -128,42 +134,41 @@ int run(int argc, char** argv) {
       style = zarvex::ListingStyle::Complete;
       completeAsked = true;
     } else if (!optionsEnd && (arg == "--help" || arg == "-h")) {
-      std::cout << kUsageText;
-      return kOk;
+      return zarvex::writeTo(stdout, {kUsageText}) && outputDelivered() ? kOk : reportWriteFailure();
     } else if (!optionsEnd && arg == "--version") {
-      std::cout << "zarvex-list " << zarvex::version::kMajor << '.' << zarvex::version::kMinor << '.'
-                << zarvex::version::kRevision << " (file version " << zarvex::version::kFileVersion << ")\n";
-      return kOk;
+      const bool written = zarvex::writeTo(
+          stdout, {"zarvex-list ", std::to_string(zarvex::version::kMajor), ".", std::to_string(zarvex::version::kMinor),
+                   ".", std::to_string(zarvex::version::kRevision), " (file version ",
+                   std::string(zarvex::version::kFileVersion), ")\n"});
+      return written && outputDelivered() ? kOk : reportWriteFailure();
     } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "zarvex-list: unknown option " << arg << "\n\n" << kUsageText;
+      tell({"zarvex-list: unknown option ", arg, "\n\n", kUsageText});
       return kUsage;
     } else {
       files.push_back(arg);
     }
   }
   if ((output == Output::Banks || output == Output::Extract) && (completeAsked || quiet)) {
-    std::cerr << "zarvex-list: " << chosen << " lists banks, not programs: --complete and --quiet do not apply\n\n"
-              << kUsageText;
+    tell({"zarvex-list: ", chosen, " lists banks, not programs: --complete and --quiet do not apply\n\n", kUsageText});
     return kUsage;
   }
   if (files.empty()) {
-    std::cerr << "zarvex-list: no file named\n\n" << kUsageText;
+    tell({"zarvex-list: no file named\n\n", kUsageText});
     return kUsage;
   }
   // Loading makes the program's folder current, so fix every path first.
   for (auto& file : files) file = zarvex::absolutePath(file);
   if (output == Output::Banks) {
-    const int listed = zarvex::listBanks(files, std::cout, std::cerr);
-    std::cout.flush();
-    return std::cout ? listed : reportWriteFailure();
+    const int listed = zarvex::listBanks(files, stdout, stderr);
+    return std::ferror(stdout) == 0 && outputDelivered() ? listed : reportWriteFailure();
   }
-  if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, std::cerr);
+  if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, stderr);
 
   const bool complete = style == zarvex::ListingStyle::Complete;
   int status = kOk;
   // Both styles give their plain text beside the document, so the view is
   // never read: the host's keeps nothing.
-  zarvex::ConsoleHost host(std::cerr);
+  zarvex::ConsoleHost host(stderr);
   host.setQuiet(quiet);
   for (const auto& file : files) {
     host.setCurrentFile(file);
@@ -176,7 +181,7 @@ int run(int argc, char** argv) {
         continue;
       }
       if (!complete && !zarvex::startsLikeAmosProgram({state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)})) {
-        std::cerr << "zarvex-list: " << file << ": does not start like an AMOS program; the listing may be meaningless\n";
+        tell({"zarvex-list: ", file, ": does not start like an AMOS program; the listing may be meaningless\n"});
       }
       if (host.errorsReported() > 0 || result.outcome == Outcome::Cancelled) {
         status = worse(status, kIncomplete);
@@ -184,7 +189,7 @@ int run(int argc, char** argv) {
         status = worse(status, kDamaged);
       }
     } catch (const zarvex::RuntimeError& e) {
-      std::cerr << "zarvex-list: " << file << ": Error loading file: " << e.description() << '\n';
+      tell({"zarvex-list: ", file, ": Error loading file: ", e.description(), "\n"});
       status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);
       continue;
     }
