@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "inline_text.h"
+
 namespace zarvex {
 
 // What follows a token's code in the line.
@@ -37,7 +39,7 @@ enum class BlankRule : std::uint8_t {
 
 struct CompleteToken {
   std::uint16_t code;
-  std::string_view keyword;  // ISO-8859-1, the editor's blanks included
+  InlineText<24> keyword;  // ISO-8859-1, the editor's blanks included
   TokenPayload payload;
   BlankRule blank;
 };
@@ -45,7 +47,7 @@ struct CompleteToken {
 struct ExtensionKeyword {
   std::uint8_t slot;
   std::uint16_t offset;
-  std::string_view keyword;
+  InlineText<24> keyword;
   BlankRule blank;
 };
 

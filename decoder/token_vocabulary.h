@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "inline_text.h"
+
 namespace zarvex {
 
 class TokenVocabulary {
  public:
   struct Row {
     std::uint16_t code;
-    std::string_view text;
+    InlineText<20> text;
   };
 
   // The keyword for `code`, blanks included, or an empty view when the code
