@@ -190,13 +190,19 @@ class Decoder {
         if (m_lineOpen) endLine();
         m_result.outcome = LoadResult::Outcome::EndedEarly;
       }
+      // The closing "}" goes into the string only once everything before it
+      // is there: a step abandoned here leaves no "}" behind, so a cancel
+      // that follows writes the only one.
       step([&] {
-        m_rtf.put('}');
         m_rtf.flush();
-        m_plain.flush();
+        m_state.RtfDocument += '}';
       });
       m_documentClosed = true;
-      step([&] { m_host.view().setTextRtf(m_state.RtfDocument); });
+      step([&] { m_plain.flush(); });
+      step([&] {
+        m_rtf.flush();  // what an abandoned close left in the buffer
+        m_host.view().setTextRtf(m_state.RtfDocument);
+      });
       step([&] {
         if (!m_host.highlightTicked()) ShowPlainText(m_host);
       });
