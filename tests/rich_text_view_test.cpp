@@ -73,6 +73,22 @@ TEST(RichTextView, RestylesTheSameCharactersInPlaceAndOnlyThose) {
   EXPECT_EQ(view.plainText(), "x");
 }
 
+TEST(RichTextView, FormattingStaysOnItsCharactersAcrossLineBreaksInsideAStretch) {
+  // A string holding CR LF and a lone LF: the view breaks the paragraph
+  // there (CR LF once), and what follows keeps its own formatting.
+  RichTextView view;
+  view.setTextRtf(std::string(kRtfHeader) + "{\\cf3 \"a\\'0d\\'0ab\\'0ac\"}{\\b Print }\\par\r\n{\\b X}\\par\r\n}");
+  EXPECT_EQ(view.plainText(), "\"a\nb\nc\"Print \nX\n");
+  using Format = std::tuple<int, int, int, int, QRgb>;
+  const QRgb blue = QColor(0, 0, 255).rgb();
+  const QRgb black = QTextCharFormat().foreground().color().rgb();
+  EXPECT_EQ(formatsOf(view), (std::vector<Format>{{0, 0, 2, QFont::Normal, blue},
+                                                  {1, 0, 1, QFont::Normal, blue},
+                                                  {2, 0, 2, QFont::Normal, blue},
+                                                  {2, 2, 6, QFont::Bold, black},
+                                                  {3, 0, 1, QFont::Bold, black}}));
+}
+
 TEST(RichTextView, TextWithoutRtfHeaderIsPlainAndEmptyEmpties) {
   RichTextView view;
   view.setTextRtf("plain {\\b not bold}\nline");

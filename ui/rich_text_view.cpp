@@ -25,6 +25,45 @@ RichTextView::RichTextView(QWidget* parent) : QPlainTextEdit(parent) {
   setFrameShape(QFrame::StyledPanel);
 }
 
+namespace {
+
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// The runs of `text` as they fall in the document the view makes of it. A
+// text can hold line breaks inside formatted stretches (a string with a
+// carriage return in it); the document makes a paragraph break of each, and
+// of a CR LF pair only one. Runs are split around the breaks and moved to
+// the document's positions.
+std::vector<RtfRun> runsInDocument(const std::string& text, std::vector<RtfRun> runs) {
+  if (text.find('\r') == std::string::npos && std::none_of(runs.begin(), runs.end(), [&](const RtfRun& run) {
+        return std::string_view(text).substr(run.start, run.length).find('\n') != std::string_view::npos;
+      })) {
+    return runs;  // every listing of a real program
+  }
+  std::vector<std::size_t> position(text.size() + 1);
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool secondOfPair = text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+    position[i] = secondOfPair ? at - 1 : at;
+    if (!secondOfPair) ++at;
+  }
+  position[text.size()] = at;
+  std::vector<RtfRun> moved;
+  for (const RtfRun& run : runs) {
+    const std::size_t end = std::min(run.start + run.length, text.size());
+    for (std::size_t i = run.start; i < end;) {
+      while (i < end && isLineBreak(text[i])) ++i;
+      std::size_t j = i;
+      while (j < end && !isLineBreak(text[j])) ++j;
+      if (j > i) moved.push_back({position[i], j - i, run.bold, run.colour});
+      i = j;
+    }
+  }
+  return moved;
+}
+
+}  // namespace
+
 void RichTextView::setTextRtf(const std::string& text) {
   if (!looksLikeRtf(text)) {
     setPlainText(text);
@@ -34,6 +73,7 @@ void RichTextView::setTextRtf(const std::string& text) {
   QPlainTextEdit::setPlainText(QString::fromLatin1(formatted.text.data(), static_cast<qsizetype>(formatted.text.size())));
   m_colours = std::move(formatted.colours);
   m_showsRtf = true;
+  formatted.runs = runsInDocument(formatted.text, std::move(formatted.runs));
   applyRuns(formatted.runs);
   m_runs = std::move(formatted.runs);
   m_runColours = m_colours;
