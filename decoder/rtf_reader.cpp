@@ -46,6 +46,9 @@ class Reader {
     m_stack.reserve(8);
     m_stack.push_back({});
     m_out.text.reserve(m_rtf.size());
+    // Room for a run a group, as the listing document has them, counted in
+    // one quick pass; other texts grow the list as they need.
+    m_out.runs.reserve(static_cast<std::size_t>(std::count(m_rtf.begin(), m_rtf.end(), '{')));
     while (m_pos < m_rtf.size()) {
       const char c = m_rtf[m_pos++];
       switch (c) {
