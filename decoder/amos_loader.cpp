@@ -87,14 +87,8 @@ bool hasAmosSignature(const ListingState& state) {
   return start.starts_with("AMOS Basic ") || start.starts_with("AMOS Pro");
 }
 
-// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
-char upperLatin1(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
-  return c;
-}
-
-// The same for sixteen characters.
+// ISO-8859-1 upper case of sixteen characters: a-z and U+00E0..U+00FE
+// except U+00F7.
 SixteenBytes upperLatin1(SixteenBytes v) {
   const SixteenBytes letter = where((v >= 'a') & (v <= 'z')) | where((v >= 0xE0) & (v <= 0xFE) & (v != 0xF7));
   return v - (letter & 0x20);
@@ -112,33 +106,39 @@ ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, 
   constexpr std::size_t kChunk = 1024;
   for (std::size_t from = 0; from < text.size(); from += kChunk) {
     const std::string_view chunk = text.substr(from, kChunk);
-    char* const rtfStart = rtf.reserve(2 * chunk.size());
-    char* const plainStart = plain.reserve(chunk.size());
+    // Room for every character escaped, and for whole 16-byte stores.
+    char* const rtfStart = rtf.reserve(2 * chunk.size() + 16);
+    char* const plainStart = plain.reserve(chunk.size() + 16);
     char* r = rtfStart;
     char* t = plainStart;
-    const auto putOne = [&](char c) {
-      if (c == '\\' || c == '{' || c == '}') *r++ = '\\';
-      *r++ = c;
-      *t = c;
-      t += c != '\r' && c != '\n';
-    };
-    std::size_t i = 0;
-    // Whole runs of sixteen with nothing to escape or drop go out as they are.
-    for (; i + 16 <= chunk.size(); i += 16) {
-      SixteenBytes v = loadSixteen(chunk.data() + i, 16);
+    for (std::size_t i = 0; i < chunk.size(); i += 16) {
+      // The last characters are taken with zeros after them, which need
+      // nothing and are not written.
+      const std::size_t count = std::min<std::size_t>(16, chunk.size() - i);
+      char bytes[16] = {};
+      if (count == 16) {
+        std::memcpy(bytes, chunk.data() + i, 16);
+      } else {
+        for (std::size_t k = 0; k < count; ++k) bytes[k] = chunk[i + k];
+      }
+      SixteenBytes v = loadSixteen(bytes, 16);
       if (upper) v = upperLatin1(v);
-      char bytes[16];
       std::memcpy(bytes, &v, sizeof v);
       if (!anyRtfSpecialOrBreak(v)) {
         std::memcpy(r, bytes, sizeof bytes);
         std::memcpy(t, bytes, sizeof bytes);
-        r += 16;
-        t += 16;
+        r += count;
+        t += count;
         continue;
       }
-      for (char c : bytes) putOne(c);
+      for (std::size_t k = 0; k < count; ++k) {
+        const char c = bytes[k];
+        if (c == '\\' || c == '{' || c == '}') *r++ = '\\';
+        *r++ = c;
+        *t = c;
+        t += c != '\r' && c != '\n';
+      }
     }
-    for (; i < chunk.size(); ++i) putOne(upper ? upperLatin1(chunk[i]) : chunk[i]);
     rtf.commit(static_cast<std::size_t>(r - rtfStart));
     plain.commit(static_cast<std::size_t>(t - plainStart));
   }
@@ -151,6 +151,21 @@ constexpr std::string_view shownText(std::string_view fragment) {
   if (fragment.ends_with('}')) fragment.remove_suffix(1);
   return fragment;
 }
+
+// What a text token's payload is framed with in the document, and the
+// characters the frame shows.
+struct TextFrame {
+  std::string_view open, close;
+  std::string_view shownOpen, shownClose;
+};
+
+constexpr TextFrame textFrame(std::string_view open, std::string_view close) {
+  return {open, close, shownText(open), shownText(close)};
+}
+
+constexpr TextFrame kStringFrame = textFrame("{\\cf3 \"", "\"}");
+constexpr TextFrame kRemFrame = textFrame("{\\cf7 Rem ", "}");
+constexpr TextFrame kQuoteRemFrame = textFrame("{\\cf7 `", "}");
 
 struct BstrReleaser {
   void operator()(char* s) const { SysFreeString(s); }
@@ -364,11 +379,11 @@ class Decoder {
       case kLabelReference:
         return name(p);
       case kString:
-        return text(p, "{\\cf3 \"", "\"}");
+        return text(p, kStringFrame);
       case kRem:
-        return text(p, "{\\cf7 Rem ", "}");
+        return text(p, kRemFrame);
       case kQuoteRem:
-        return text(p, "{\\cf7 `", "}");
+        return text(p, kQuoteRemFrame);
       case kHexNumber:
       case kDecimalNumber:
       case kFloatNumber:
@@ -413,21 +428,21 @@ class Decoder {
   }
 
   // Text payload: 1 byte unread, length n, n bytes of text padded to even.
-  void text(std::int32_t p, std::string_view open, std::string_view close) {
+  void text(std::int32_t p, const TextFrame& frame) {
     require(p, 2);
     const std::int32_t size = RoundUpEven(m_bytes[p + 1]) + 2;
     require(p, size);
     step([&] {
-      m_rtf.put(open);
-      m_plain.put(shownText(open));
+      m_rtf.put(frame.open);
+      m_plain.put(frame.shownOpen);
     });
     step([&] {
       const OwnedBstr text = checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1]));
       appendFileText(m_rtf, m_plain, bytesOf(text), false);
     });
     step([&] {
-      m_rtf.put(close);
-      m_plain.put(shownText(close));
+      m_rtf.put(frame.close);
+      m_plain.put(frame.shownClose);
     });
     step([&] { Advance(m_position, size); });
   }
@@ -439,27 +454,35 @@ class Decoder {
       // The number's characters, in the document inside a group of the
       // number colour (extensions: bold, and a blank after).
       m_number.clear();
+      std::string_view shown;
       std::string_view open = "{\\cf1 ";
       std::string_view close = "}";
+      MessageNumberText decimal;
       if (m_token == kFloatNumber) {
         appendFloatText(m_number, m_lib.getBSSingle(m_bytes + p));
+        shown = m_number;
       } else {
         const std::int32_t value = m_lib.getBSLong(m_bytes + p);
         if (m_token == kDecimalNumber) {
-          appendDecimalText(m_number, value);
+          // The message form without its blank: no allocation on the way.
+          decimal = messageNumberText(value);
+          shown = decimal.view();
+          if (shown.front() == ' ') shown.remove_prefix(1);
         } else if (m_token == kHexNumber) {
           m_number += '$';
           appendHexText(m_number, value);
+          shown = m_number;
         } else {
           appendHexText(m_number, value);
+          shown = m_number;
           open = "{\\b ";
           close = "} ";
         }
       }
       m_rtf.put(open);
-      m_rtf.put(m_number);
+      m_rtf.put(shown);
       m_rtf.put(close);
-      m_plain.put(m_number);
+      m_plain.put(shown);
       if (close.size() > 1) m_plain.put(' ');
     });
     step([&] { Advance(m_position, 4); });
