@@ -55,15 +55,19 @@ void ListingLine::appendRtf(StringAppender& out) const {
       appendRtfCharacters(out, piece);
     }
   };
+  // Spans lie in order within the text: pieces are cut without checks.
+  const auto piece = [&](std::size_t begin, std::size_t end) {
+    return std::string_view(text.data() + begin, end - begin);
+  };
   std::size_t done = 0;
   for (const Span& span : m_spans) {
-    putText(text.substr(done, span.begin - done));
+    putText(piece(done, span.begin));
     out.put(groupOpening(span.style));
-    putText(text.substr(span.begin, span.end - span.begin));
+    putText(piece(span.begin, span.end));
     out.put('}');
     done = span.end;
   }
-  putText(text.substr(done));
+  putText(piece(done, text.size()));
   out.put("\\par\r\n");
 }
 

@@ -39,11 +39,12 @@ ZARVEX_UNTRACED bool standsForItselfInRtf(std::string_view text) {
     const SixteenBytes v = loadSixteen(text.data() + i, 16);
     if (anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'))) return false;
   }
-  for (; i < text.size(); ++i) {
-    const auto u = static_cast<unsigned char>(text[i]);
-    if (u < 0x20 || u == '\\' || u == '{' || u == '}') return false;
-  }
-  return true;
+  // The last characters, padded with a letter that needs nothing.
+  char tail[16];
+  std::memset(tail, 'a', sizeof tail);
+  for (std::size_t k = 0; i + k < text.size(); ++k) tail[k] = text[i + k];
+  const SixteenBytes v = loadSixteen(tail, 16);
+  return !anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'));
 }
 
 ZARVEX_UNTRACED void appendRtfCharacters(StringAppender& out, std::string_view text) {
