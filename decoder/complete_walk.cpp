@@ -254,12 +254,18 @@ class Walker {
     const std::int64_t size = 4 + length + (length & 1);
     need(p, size);
     if (afterName) m_line.appendBlank();
-    m_scratch.clear();
-    for (std::int64_t i = 0; i < length && m_bytes[p + 4 + i] != 0; ++i) m_scratch.push_back(upperLatin1(m_bytes[p + 4 + i]));
-    if ((flags & 3) == 1) m_scratch += '#';
-    if ((flags & 3) == 2) m_scratch += '$';
-    if (code == kLabel && !(m_scratch.size() > 0 && m_scratch[0] >= '0' && m_scratch[0] <= '9')) m_scratch += ':';
-    m_line.append(m_scratch, TextStyle::Plain);
+    // At most 255 characters, a type suffix and a colon: built in place,
+    // appended once.
+    char text[255 + 2];
+    std::size_t count = 0;
+    while (count < static_cast<std::size_t>(length) && m_bytes[p + 4 + static_cast<std::int64_t>(count)] != 0) {
+      text[count] = upperLatin1(m_bytes[p + 4 + static_cast<std::int64_t>(count)]);
+      ++count;
+    }
+    if ((flags & 3) == 1) text[count++] = '#';
+    if ((flags & 3) == 2) text[count++] = '$';
+    if (code == kLabel && !(count > 0 && text[0] >= '0' && text[0] <= '9')) text[count++] = ':';
+    m_line.append(std::string_view(text, count), TextStyle::Plain);
     m_afterName = true;
     p += size;
   }
@@ -272,7 +278,12 @@ class Walker {
     } else if (code == kBinary) {
       appendBinaryText(m_scratch, value);
     } else {
-      appendDecimalText(m_scratch, static_cast<std::int32_t>(value));
+      // The message form without its blank: no allocation on the way.
+      const MessageNumberText decimal = messageNumberText(static_cast<std::int32_t>(value));
+      std::string_view digits = decimal.view();
+      if (digits.front() == ' ') digits.remove_prefix(1);
+      m_line.append(digits, TextStyle::Number);
+      return;
     }
     m_line.append(m_scratch, TextStyle::Number);
   }
