@@ -88,6 +88,8 @@ TEST(CompleteWalk, NamesAreUpperCasedCarryTheirSuffixAndAreSeparatedFromNamesAnd
   EXPECT_EQ(listing({TokenLine().name(testing::kTokLabel, "10").token(kPrint)}), "10 Print \n");
   EXPECT_EQ(listing({TokenLine().variable("\xe9t\xe9\xf7\xff")}), "\xc9T\xc9\xf7\xff\n");
   EXPECT_EQ(listing({TokenLine().variable(std::string("ab\0cd", 6))}), "AB\n");  // ends at its first zero byte
+  // The longest name there can be, with both a type suffix and a colon.
+  EXPECT_EQ(listing({TokenLine().name(testing::kTokLabel, std::string(255, 'q'), 1)}), std::string(255, 'Q') + "#:\n");
   // Constants after a name get a blank, a double does not, and a name after
   // a constant none.
   EXPECT_EQ(listing({TokenLine().variable("a").decimal(-5).variable("b").token(kColon).variable("c").string("s"),
