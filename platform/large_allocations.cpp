@@ -8,14 +8,9 @@
 // pages, so a megabyte costs one fault. Smaller blocks, and every block when
 // the system refuses a mapping, come from malloc as before.
 //
-// Sanitizer builds keep their own allocator, which checks every block. GCC
-// says so with __SANITIZE_*__, Clang (before 15) only through __has_feature.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define ZARVEX_SANITIZED_ALLOCATOR 1
-#endif
-#endif
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(ZARVEX_SANITIZED_ALLOCATOR)
+// Sanitizer builds keep their own allocator, which checks every block.
+#include "sanitized_allocator.h"
+#if !ZARVEX_SANITIZED_ALLOCATOR
 
 #include <sys/mman.h>
 

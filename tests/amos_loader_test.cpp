@@ -14,12 +14,13 @@
 #include "recording_host.h"
 #include "rtf_text.h"
 #include "runtime_error.h"
+#include "sanitized_allocator.h"
 #include "temp_folder.h"
 
 // Running out of memory at a chosen moment: the next allocation larger than
 // this fails, once (0: none fails). A sanitizer's allocator cannot be stood
 // in for, so there it stays 0 and the tests that need it are skipped.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if ZARVEX_SANITIZED_ALLOCATOR
 #define ZARVEX_TEST_ALLOCATIONS_FAIL 0
 #else
 #define ZARVEX_TEST_ALLOCATIONS_FAIL 1

@@ -9,18 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "sanitized_allocator.h"
+
 namespace {
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define ZARVEX_SANITIZED_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(ZARVEX_SANITIZED_ALLOCATOR)
-constexpr bool kReplaced = false;  // sanitizers keep their own allocator
-#else
-constexpr bool kReplaced = true;
-#endif
+constexpr bool kReplaced = !ZARVEX_SANITIZED_ALLOCATOR;  // sanitizers keep their own allocator
 
 bool onHugePageBoundary(const void* block) { return (reinterpret_cast<std::uintptr_t>(block) & ((2u << 20) - 1)) == 0; }
 
