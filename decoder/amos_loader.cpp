@@ -345,13 +345,10 @@ class Decoder {
     const std::int32_t p = m_position;
     const std::size_t lengthBefore = m_rtf.size();
 
-    const std::string_view keyword = TokenVocabulary::lookup(static_cast<std::uint32_t>(m_token));
-    if (!keyword.empty()) {
+    if (const auto* keyword = TokenVocabulary::fragment(static_cast<std::uint32_t>(m_token))) {
       step([&] {
-        m_rtf.put("{\\b ");
-        m_rtf.put(keyword);
-        m_rtf.put('}');
-        m_plain.put(keyword);
+        m_rtf.putFromBlock(keyword->bytes, keyword->documentLength);
+        m_plain.putFromBlock(keyword->bytes + keyword->kPlainStart, keyword->plainLength);
       });
     }
 

@@ -51,6 +51,16 @@ class StringAppender {
     }
   }
 
+  // Writes the first `count` (at most 32) characters of `block`, which must
+  // have 32 readable bytes: one fixed-size copy, no branch on the length.
+  // The bytes after `count` land in spare room and are written over next.
+  ZARVEX_HOT_UNTRACED void putFromBlock(const char* block, std::size_t count) {
+    if (kCapacity - m_used < kBlock) [[unlikely]] flush();
+    std::memcpy(m_buffer + m_used, block, kBlock);
+    m_used += count;
+  }
+  static constexpr std::size_t kBlock = 32;
+
   // Room for `count` characters written through reserve(): a pointer to
   // them, valid until the next call; commit() then says how many were used.
   ZARVEX_UNTRACED char* reserve(std::size_t count) {

@@ -13,6 +13,26 @@ constexpr TokenVocabulary::Row kRows[] = {
 constexpr std::size_t kRowCount = std::size(kRows);
 static_assert(kRowCount < 255, "row numbers are kept in one byte");
 
+constexpr std::array<TokenVocabulary::Fragment, kRowCount> kFragments = [] {
+  constexpr std::string_view kOpen = "{\\b ";
+  static_assert(kOpen.size() == TokenVocabulary::Fragment::kPlainStart);
+  std::array<TokenVocabulary::Fragment, kRowCount> fragments{};
+  for (std::size_t i = 0; i < kRowCount; ++i) {
+    const std::string_view keyword = kRows[i].text;
+    // Empty rows would make fragment() and lookup() disagree; 32 bytes must
+    // hold the document form.
+    if (keyword.empty() || kOpen.size() + keyword.size() + 1 > 32) throw "a keyword the fragments cannot hold";
+    auto& f = fragments[i];
+    std::size_t n = 0;
+    for (char c : kOpen) f.bytes[n++] = c;
+    for (char c : keyword) f.bytes[n++] = c;
+    f.bytes[n++] = '}';
+    f.documentLength = static_cast<std::uint8_t>(n);
+    f.plainLength = static_cast<std::uint8_t>(keyword.size());
+  }
+  return fragments;
+}();
+
 }  // namespace
 
 constexpr std::array<std::uint8_t, 32768> TokenVocabulary::kIndex = [] {
@@ -22,6 +42,7 @@ constexpr std::array<std::uint8_t, 32768> TokenVocabulary::kIndex = [] {
 }();
 
 const TokenVocabulary::Row* const TokenVocabulary::kRowData = kRows;
+const TokenVocabulary::Fragment* const TokenVocabulary::kFragmentData = kFragments.data();
 
 const TokenVocabulary::Row* TokenVocabulary::begin() { return std::begin(kRows); }
 const TokenVocabulary::Row* TokenVocabulary::end() { return std::end(kRows); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -24,12 +25,31 @@ class TokenVocabulary {
     return row == 0 ? std::string_view{} : kRowData[row - 1].text;
   }
 
+  // A keyword as the listing document writes it, "{\\b KEYWORD}", padded so
+  // that a writer can copy a fixed 32 bytes and keep the length it needs: the
+  // document form from byte 0, the plain form (the keyword) from byte 4.
+  struct Fragment {
+    static constexpr std::size_t kPlainStart = 4;
+    char bytes[40];
+    std::uint8_t documentLength;
+    std::uint8_t plainLength;
+  };
+
+  // The fragment for `code`, or nullptr exactly where lookup() gives an
+  // empty view.
+  static const Fragment* fragment(std::uint32_t code) {
+    if (code > 0xFFFF || (code & 1) != 0) return nullptr;
+    const std::uint8_t row = kIndex[code / 2];
+    return row == 0 ? nullptr : &kFragmentData[row - 1];
+  }
+
   // Every row, in ascending order of code.
   static const Row* begin();
   static const Row* end();
 
  private:
   static const Row* const kRowData;
+  static const Fragment* const kFragmentData;
   // Row number + 1 for each even code, 0 where there is no row: one indexed
   // read per token instead of a search.
   static const std::array<std::uint8_t, 32768> kIndex;
