@@ -1,6 +1,7 @@
 #include "amos_loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -63,18 +64,30 @@ enum : std::int32_t {
   kQuoteRem = 0x0652,
 };
 
-// Bytes skipped, unread, after codes whose payload is of no use to a listing.
-std::int32_t opaquePayloadSize(std::int32_t code) {
-  switch (code) {
-    case 0x023C: case 0x0250: case 0x0268: case 0x027E: case 0x02BE: case 0x02D0: case 0x0404:
-      return 2;
-    case 0x029E: case 0x0316:
-      return 4;
-    case 0x0376:
-      return 8;
-    default:
-      return 0;
-  }
+// What follows a token code in the file, as far as the listing is concerned.
+enum class Payload : std::uint8_t { None, Name, String, Rem, QuoteRem, Number, Skip2, Skip4, Skip8 };
+
+// Every code with a payload lies below 0x0800: one indexed read per token
+// instead of a chain of comparisons.
+constexpr std::int32_t kPayloadCodes = 0x0800;
+constexpr std::array<Payload, kPayloadCodes / 2> kPayloads = [] {
+  std::array<Payload, kPayloadCodes / 2> table{};
+  const auto set = [&](std::int32_t code, Payload payload) { table[static_cast<std::size_t>(code / 2)] = payload; };
+  for (std::int32_t code : {kVariable, kLabel, kProcedureCall, kLabelReference}) set(code, Payload::Name);
+  for (std::int32_t code : {kHexNumber, kDecimalNumber, kFloatNumber, kExtension}) set(code, Payload::Number);
+  set(kString, Payload::String);
+  set(kRem, Payload::Rem);
+  set(kQuoteRem, Payload::QuoteRem);
+  // Bytes skipped, unread, after codes whose payload is of no use to a listing.
+  for (std::int32_t code : {0x023C, 0x0250, 0x0268, 0x027E, 0x02BE, 0x02D0, 0x0404}) set(code, Payload::Skip2);
+  for (std::int32_t code : {0x029E, 0x0316}) set(code, Payload::Skip4);
+  set(0x0376, Payload::Skip8);
+  return table;
+}();
+
+Payload payloadOf(std::int32_t code) {
+  return code >= 0 && code < kPayloadCodes && (code & 1) == 0 ? kPayloads[static_cast<std::size_t>(code / 2)]
+                                                               : Payload::None;
 }
 
 bool startsWithAmos(const ListingState& state) {
@@ -100,9 +113,10 @@ bool anyRtfSpecialOrBreak(SixteenBytes v) {
 
 // Appends text from the file to the document and to its plain form in one
 // pass. The document escapes RTF's special characters; the plain form leaves
-// out raw line breaks, which a reader of RTF takes for layout. With `upper`,
+// out raw line breaks, which a reader of RTF takes for layout. With `Upper`,
 // letters are upper-cased as names are listed.
-ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view text, bool upper) {
+template <bool Upper>
+ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view text) {
   constexpr std::size_t kChunk = 1024;
   for (std::size_t from = 0; from < text.size(); from += kChunk) {
     const std::string_view chunk = text.substr(from, kChunk);
@@ -122,7 +136,7 @@ ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, 
         for (std::size_t k = 0; k < count; ++k) bytes[k] = chunk[i + k];
       }
       SixteenBytes v = loadSixteen(bytes, 16);
-      if (upper) v = upperLatin1(v);
+      if constexpr (Upper) v = upperLatin1(v);
       std::memcpy(bytes, &v, sizeof v);
       if (!anyRtfSpecialOrBreak(v)) {
         std::memcpy(r, bytes, sizeof bytes);
@@ -152,20 +166,37 @@ constexpr std::string_view shownText(std::string_view fragment) {
   return fragment;
 }
 
+// A piece of the decoder's own text, padded so that it is written with one
+// fixed-size copy (StringAppender::putFromBlock).
+struct PaddedText {
+  char bytes[StringAppender::kBlock]{};
+  std::uint8_t length = 0;
+};
+
+constexpr PaddedText padded(std::string_view text) {
+  if (text.size() > StringAppender::kBlock) throw "longer than a block";
+  PaddedText out;
+  for (std::size_t i = 0; i < text.size(); ++i) out.bytes[i] = text[i];
+  out.length = static_cast<std::uint8_t>(text.size());
+  return out;
+}
+
 // What a text token's payload is framed with in the document, and the
 // characters the frame shows.
 struct TextFrame {
-  std::string_view open, close;
-  std::string_view shownOpen, shownClose;
+  PaddedText open, close;
+  PaddedText shownOpen, shownClose;
 };
 
 constexpr TextFrame textFrame(std::string_view open, std::string_view close) {
-  return {open, close, shownText(open), shownText(close)};
+  return {padded(open), padded(close), padded(shownText(open)), padded(shownText(close))};
 }
 
 constexpr TextFrame kStringFrame = textFrame("{\\cf3 \"", "\"}");
 constexpr TextFrame kRemFrame = textFrame("{\\cf7 Rem ", "}");
 constexpr TextFrame kQuoteRemFrame = textFrame("{\\cf7 `", "}");
+
+void putPadded(StringAppender& out, const PaddedText& text) { out.putFromBlock(text.bytes, text.length); }
 
 struct BstrReleaser {
   void operator()(char* s) const { SysFreeString(s); }
@@ -182,6 +213,7 @@ class Decoder {
         m_host(host),
         m_lib(lib),
         m_bytes(state.FileBytes.data()),
+        m_fileLength(state.FileLength),
         m_rtf(state.RtfDocument),
         m_plain(state.PlainListing) {}
 
@@ -284,9 +316,9 @@ class Decoder {
 
   // Stops decoding when `count` bytes from `offset` are not all in the file.
   void require(std::int64_t offset, std::int64_t count) {
-    if (offset < 0 || offset + count > m_state.FileLength) {
+    if (offset < 0 || offset + count > m_fileLength) [[unlikely]] {
       // Named within the file: where the bytes wanted start, or its end.
-      m_result.earlyEndOffset = std::clamp<std::int64_t>(offset, 0, m_state.FileLength);
+      m_result.earlyEndOffset = std::clamp<std::int64_t>(offset, 0, m_fileLength);
       throw EarlyEnd{};
     }
   }
@@ -339,24 +371,27 @@ class Decoder {
   }
 
   void decodeToken() {
-    require(m_position, 2);
-    step([&] { m_token = m_lib.getBSShort(m_bytes + m_position); });
-    Advance(m_position, 2);
-    const std::int32_t p = m_position;
+    const std::int32_t at = m_position;
+    require(at, 2);
+    step([&] { m_token = m_lib.getBSShort(m_bytes + at); });
+    // Kept in locals: every character written could alias the members.
+    const std::int32_t token = m_token;
+    const std::int32_t p = at + 2;
+    m_position = p;
     const std::size_t lengthBefore = m_rtf.size();
 
-    if (const auto* keyword = TokenVocabulary::fragment(static_cast<std::uint32_t>(m_token))) {
+    if (const auto* keyword = TokenVocabulary::fragment(static_cast<std::uint32_t>(token))) {
       step([&] {
         m_rtf.putFromBlock(keyword->bytes, keyword->documentLength);
         m_plain.putFromBlock(keyword->bytes + keyword->kPlainStart, keyword->plainLength);
       });
     }
 
-    handle(p);
+    if (const Payload payload = payloadOf(token); payload != Payload::None) handle(p, payload);
 
-    if (m_rtf.size() == lengthBefore && m_token != 0) {
+    if (token != 0 && m_rtf.size() == lengthBefore) [[unlikely]] {
       step([&] {
-        const MessageNumberText number = messageNumberText(m_token);
+        const MessageNumberText number = messageNumberText(token);
         m_rtf.put("{\\cf2 <!--");
         m_rtf.put(number.view());
         m_rtf.put(" -->}");
@@ -368,30 +403,32 @@ class Decoder {
     }
   }
 
-  void handle(std::int32_t p) {
-    switch (m_token) {
-      case kVariable:
-      case kLabel:
-      case kProcedureCall:
-      case kLabelReference:
+  void handle(std::int32_t p, Payload payload) {
+    switch (payload) {
+      case Payload::Name:
         return name(p);
-      case kString:
+      case Payload::String:
         return text(p, kStringFrame);
-      case kRem:
+      case Payload::Rem:
         return text(p, kRemFrame);
-      case kQuoteRem:
+      case Payload::QuoteRem:
         return text(p, kQuoteRemFrame);
-      case kHexNumber:
-      case kDecimalNumber:
-      case kFloatNumber:
-      case kExtension:
+      case Payload::Number:
         return number(p);
-      default:
-        if (const std::int32_t size = opaquePayloadSize(m_token); size > 0) {
-          require(p, size);
-          step([&] { Advance(m_position, size); });
-        }
+      case Payload::Skip2:
+        return skip(p, 2);
+      case Payload::Skip4:
+        return skip(p, 4);
+      case Payload::Skip8:
+        return skip(p, 8);
+      case Payload::None:
+        return;
     }
+  }
+
+  void skip(std::int32_t p, std::int32_t size) {
+    require(p, size);
+    step([&] { Advance(m_position, size); });
   }
 
   // Name payload: 2 bytes unread, length n, flags, n bytes of text padded to even.
@@ -401,7 +438,7 @@ class Decoder {
     require(p, size);
     step([&] {
             const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
-      appendFileText(m_rtf, m_plain, bytesOf(name), true);
+      appendFileText<true>(m_rtf, m_plain, bytesOf(name));
       if (m_token == kLabel) {
         m_rtf.put(':');
         m_plain.put(':');
@@ -430,16 +467,16 @@ class Decoder {
     const std::int32_t size = RoundUpEven(m_bytes[p + 1]) + 2;
     require(p, size);
     step([&] {
-      m_rtf.put(frame.open);
-      m_plain.put(frame.shownOpen);
+      putPadded(m_rtf, frame.open);
+      putPadded(m_plain, frame.shownOpen);
     });
     step([&] {
       const OwnedBstr text = checked(m_lib.getStringByteLen(m_bytes + p + 2, m_bytes[p + 1]));
-      appendFileText(m_rtf, m_plain, bytesOf(text), false);
+      appendFileText<false>(m_rtf, m_plain, bytesOf(text));
     });
     step([&] {
-      m_rtf.put(frame.close);
-      m_plain.put(frame.shownClose);
+      putPadded(m_rtf, frame.close);
+      putPadded(m_plain, frame.shownClose);
     });
     step([&] { Advance(m_position, size); });
   }
@@ -448,39 +485,39 @@ class Decoder {
   void number(std::int32_t p) {
     require(p, 4);
     step([&] {
-      // The number's characters, in the document inside a group of the
-      // number colour (extensions: bold, and a blank after).
-      m_number.clear();
-      std::string_view shown;
-      std::string_view open = "{\\cf1 ";
-      std::string_view close = "}";
-      MessageNumberText decimal;
       if (m_token == kFloatNumber) {
+        m_number.clear();
         appendFloatText(m_number, m_lib.getBSSingle(m_bytes + p));
-        shown = m_number;
-      } else {
-        const std::int32_t value = m_lib.getBSLong(m_bytes + p);
-        if (m_token == kDecimalNumber) {
-          // The message form without its blank: no allocation on the way.
-          decimal = messageNumberText(value);
-          shown = decimal.view();
-          if (shown.front() == ' ') shown.remove_prefix(1);
-        } else if (m_token == kHexNumber) {
-          m_number += '$';
-          appendHexText(m_number, value);
-          shown = m_number;
-        } else {
-          appendHexText(m_number, value);
-          shown = m_number;
-          open = "{\\b ";
-          close = "} ";
-        }
+        m_rtf.put("{\\cf1 ");
+        m_rtf.put(m_number);
+        m_rtf.put('}');
+        m_plain.put(m_number);
+        return;
       }
-      m_rtf.put(open);
-      m_rtf.put(shown);
-      m_rtf.put(close);
-      m_plain.put(shown);
-      if (close.size() > 1) m_plain.put(' ');
+      // The document form built in one block: the group of the number colour
+      // around the number's characters (an extension: bold, and a blank
+      // after). The plain form is the characters, from the same block.
+      const std::int32_t value = m_lib.getBSLong(m_bytes + p);
+      const bool extension = m_token == kExtension;
+      char block[48] = {};
+      const std::string_view open = extension ? "{\\b " : "{\\cf1 ";
+      std::memcpy(block, open.data(), open.size());
+      char* const shown = block + open.size();
+      char* end = shown;
+      if (m_token == kDecimalNumber) {
+        end = writeDecimalText(end, value);
+      } else {
+        if (m_token == kHexNumber) *end++ = '$';
+        end = writeHexText(end, static_cast<std::uint32_t>(value));
+      }
+      const auto shownLength = static_cast<std::size_t>(end - shown);
+      *end++ = '}';
+      if (extension) *end++ = ' ';
+      // Both copies stay inside the block: the plain one starts at most 6 in.
+      static_assert(6 + StringAppender::kBlock <= sizeof block);
+      m_rtf.putFromBlock(block, static_cast<std::size_t>(end - block));
+      m_plain.putFromBlock(shown, shownLength);
+      if (extension) m_plain.put(' ');
     });
     step([&] { Advance(m_position, 4); });
     if (m_token == kExtension) step([&] { Advance(m_result.extensionCalls, 1); });
@@ -490,6 +527,7 @@ class Decoder {
   ListingHost& m_host;
   MorvaneImports& m_lib;
   const std::uint8_t* m_bytes;
+  const std::int64_t m_fileLength;  // bytes of the file in m_bytes
   LoadResult m_result;
   std::int32_t m_position = 0;
   std::int32_t m_token = 0;

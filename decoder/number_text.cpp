@@ -7,18 +7,32 @@
 
 namespace zarvex {
 
-ZARVEX_UNTRACED void appendHexText(std::string& out, std::int32_t value) {
-  char digits[8];
-  char* end = std::to_chars(digits, digits + sizeof digits, static_cast<std::uint32_t>(value), 16).ptr;
-  for (char* c = digits; c != end; ++c) {
-    if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
-  }
-  out.append(digits, end);
+ZARVEX_UNTRACED char* writeHexText(char* out, std::uint32_t value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  int count = 1;
+  while (count < 8 && (value >> (4 * count)) != 0) ++count;
+  for (int i = count - 1; i >= 0; --i, value >>= 4) out[i] = kDigits[value & 15];
+  return out + count;
 }
 
-ZARVEX_UNTRACED void appendDecimalText(std::string& out, std::int32_t value) {
-  char digits[12];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+ZARVEX_UNTRACED char* writeDecimalText(char* out, std::int32_t value) {
+  // Negated as unsigned, so that the most negative value has its digits too.
+  std::uint32_t magnitude = value < 0 ? 0 - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  if (value < 0) *out++ = '-';
+  int count = 1;
+  for (std::uint32_t rest = magnitude / 10; rest != 0; rest /= 10) ++count;
+  for (int i = count - 1; i >= 0; --i, magnitude /= 10) out[i] = static_cast<char>('0' + magnitude % 10);
+  return out + count;
+}
+
+void appendHexText(std::string& out, std::int32_t value) {
+  char digits[8];
+  out.append(digits, writeHexText(digits, static_cast<std::uint32_t>(value)));
+}
+
+void appendDecimalText(std::string& out, std::int32_t value) {
+  char digits[11];
+  out.append(digits, writeDecimalText(digits, value));
 }
 
 ZARVEX_UNTRACED MessageNumberText messageNumberText(std::int64_t value) {

@@ -9,6 +9,11 @@
 
 namespace zarvex {
 
+// The same texts written at `out`, which has room for them (8 and 11
+// characters at most); each returns the end of what it wrote.
+char* writeHexText(char* out, std::uint32_t value);
+char* writeDecimalText(char* out, std::int32_t value);
+
 // Upper-case hexadecimal of the 32 bits, no leading zeros: 0 -> "0", -1 -> "FFFFFFFF".
 void appendHexText(std::string& out, std::int32_t value);
 

@@ -31,9 +31,13 @@ TEST(NumberText, HexAndDecimalTexts) {
     appendHexText(out, value);
     EXPECT_EQ(out, text);
   }
-  std::string out;
-  appendDecimalText(out, -2147483647 - 1);
-  EXPECT_EQ(out, "-2147483648");
+  const std::pair<std::int32_t, const char*> decimal[] = {
+      {0, "0"}, {9, "9"}, {10, "10"}, {-1, "-1"}, {-10, "-10"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
+  for (const auto& [value, text] : decimal) {
+    std::string out;
+    appendDecimalText(out, value);
+    EXPECT_EQ(out, text);
+  }
   EXPECT_EQ(messageNumber(4660), " 4660");
   EXPECT_EQ(messageNumber(0), " 0");
   EXPECT_EQ(messageNumber(-7), "-7");
