@@ -271,21 +271,24 @@ class Walker {
   }
 
   void longConstant(std::uint16_t code, std::uint32_t value) {
-    m_scratch.clear();
-    if (code == kHex) {
-      m_scratch += '$';
-      appendHexText(m_scratch, static_cast<std::int32_t>(value));
-    } else if (code == kBinary) {
+    if (code == kBinary) {
+      m_scratch.clear();
       appendBinaryText(m_scratch, value);
-    } else {
-      // The message form without its blank: no allocation on the way.
-      const MessageNumberText decimal = messageNumberText(static_cast<std::int32_t>(value));
-      std::string_view digits = decimal.view();
-      if (digits.front() == ' ') digits.remove_prefix(1);
-      m_line.append(digits, TextStyle::Number);
+      m_line.append(m_scratch, TextStyle::Number);
       return;
     }
-    m_line.append(m_scratch, TextStyle::Number);
+    // Decimal or "$" and hexadecimal, built in place: no allocation on the way.
+    char digits[16];
+    char* end = digits;
+    if (code == kHex) {
+      *end++ = '$';
+      end = writeHexText(end, value);
+    } else {
+      end = writeDecimalText(end, static_cast<std::int32_t>(value));
+    }
+    const auto count = static_cast<std::size_t>(end - digits);
+    if (count > 12) __builtin_unreachable();  // 11 digits and a sign at most; tells the compiler too
+    m_line.append(std::string_view(digits, count), TextStyle::Number);
   }
 
   // u16 length n, n bytes, a pad byte when n is odd.

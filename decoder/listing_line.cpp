@@ -1,28 +1,58 @@
 #include "listing_line.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "rtf_text.h"
 
 namespace zarvex {
 
 namespace {
 
-std::string_view groupOpening(TextStyle style) {
-  switch (style) {
-    case TextStyle::Keyword: return "{\\b ";
-    case TextStyle::Number: return "{\\cf1 ";
-    case TextStyle::String: return "{\\cf3 ";
-    case TextStyle::Unknown: return "{\\cf2 ";
-    case TextStyle::Comment:
-    case TextStyle::Marker: return "{\\cf7 ";
-    case TextStyle::Plain: break;
-  }
-  return {};
+// A group's opening as the document writes it, padded for a fixed-size copy.
+struct GroupOpening {
+  char bytes[StringAppender::kBlock];
+  std::size_t length;
+};
+
+constexpr GroupOpening opening(std::string_view text) {
+  GroupOpening g{};
+  for (std::size_t i = 0; i < text.size(); ++i) g.bytes[i] = text[i];
+  g.length = text.size();
+  return g;
+}
+
+const GroupOpening& groupOpening(TextStyle style) {
+  static constexpr GroupOpening kOpenings[] = {
+      opening(""),        // Plain
+      opening("{\\b "),    // Keyword
+      opening("{\\cf1 "),  // Number
+      opening("{\\cf3 "),  // String
+      opening("{\\cf7 "),  // Comment
+      opening("{\\cf2 "),  // Unknown
+      opening("{\\cf7 "),  // Marker
+  };
+  static_assert(static_cast<std::size_t>(TextStyle::Marker) + 1 == std::size(kOpenings));
+  return kOpenings[static_cast<std::size_t>(style)];
 }
 
 }  // namespace
 
+void ListingLine::grow(std::size_t count) {
+  const std::size_t wanted = m_size + count + StringAppender::kBlock;
+  const std::size_t capacity = std::max<std::size_t>({wanted, 2 * m_capacity, 256});
+  auto chars = std::make_unique<char[]>(capacity);
+  if (m_size != 0) std::memcpy(chars.get(), m_chars.get(), m_size);
+  m_chars = std::move(chars);
+  m_capacity = capacity;
+}
+
 void ListingLine::start(int indentation) {
-  m_text.assign(static_cast<std::size_t>(indentation), ' ');
+  const auto blanks = static_cast<std::size_t>(indentation);
+  m_size = 0;
+  makeRoom(blanks);
+  std::memset(m_chars.get(), ' ', blanks);
+  m_size = blanks;
   m_spans.clear();
 }
 
@@ -33,8 +63,8 @@ void ListingLine::applyBlank(BlankRule rule) {
       break;
     case BlankRule::Strip:
       if (endsWithBlank()) {
-        m_text.pop_back();
-        if (!m_spans.empty() && m_spans.back().end > m_text.size()) {
+        --m_size;
+        if (!m_spans.empty() && m_spans.back().end > m_size) {
           if (--m_spans.back().end == m_spans.back().begin) m_spans.pop_back();
         }
       }
@@ -45,31 +75,34 @@ void ListingLine::applyBlank(BlankRule rule) {
 }
 
 void ListingLine::appendRtf(StringAppender& out) const {
-  const std::string_view text = m_text;
-  // Most lines have nothing to escape: their pieces are copied as they are.
-  const bool plainCopy = standsForItselfInRtf(text);
-  const auto putText = [&](std::string_view piece) {
-    if (plainCopy) {
-      out.put(piece);
-    } else {
-      appendRtfCharacters(out, piece);
+  const std::string_view text = this->text();
+  const char* const chars = text.data();
+  // Most lines have nothing to escape: their pieces are copied as they are,
+  // with fixed-size writes that may read into the line's spare room.
+  if (standsForItselfInRtf(text)) [[likely]] {
+    std::size_t done = 0;
+    for (const Span& span : m_spans) {
+      out.putFromBlocks(chars + done, span.begin - done);
+      const GroupOpening& open = groupOpening(span.style);
+      out.putFromBlock(open.bytes, open.length);
+      out.putFromBlocks(chars + span.begin, span.end - span.begin);
+      out.put('}');
+      done = span.end;
     }
-  };
-  // Spans lie in order within the text: pieces are cut without checks.
-  const auto piece = [&](std::size_t begin, std::size_t end) {
-    return std::string_view(text.data() + begin, end - begin);
-  };
-  std::size_t done = 0;
-  for (const Span& span : m_spans) {
-    putText(piece(done, span.begin));
-    out.put(groupOpening(span.style));
-    putText(piece(span.begin, span.end));
-    out.put('}');
-    done = span.end;
+    out.putFromBlocks(chars + done, text.size() - done);
+  } else {
+    std::size_t done = 0;
+    for (const Span& span : m_spans) {
+      appendRtfCharacters(out, text.substr(done, span.begin - done));
+      const GroupOpening& open = groupOpening(span.style);
+      out.put(std::string_view(open.bytes, open.length));
+      appendRtfCharacters(out, text.substr(span.begin, span.end - span.begin));
+      out.put('}');
+      done = span.end;
+    }
+    appendRtfCharacters(out, text.substr(done));
   }
-  putText(piece(done, text.size()));
   out.put("\\par\r\n");
 }
-
 
 }  // namespace zarvex

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,39 +29,55 @@ enum class TextStyle : std::uint8_t {
 
 class ListingLine {
  public:
+  // The spare room is there from the start: an empty line copies out too.
+  ListingLine() { grow(0); }
+
   // Starts a new line with `indentation` blanks.
   void start(int indentation);
 
   // True while the line holds no indentation and nothing written.
-  bool empty() const { return m_text.empty(); }
-  bool endsWithBlank() const { return !m_text.empty() && m_text.back() == ' '; }
+  bool empty() const { return m_size == 0; }
+  bool endsWithBlank() const { return m_size != 0 && m_chars[m_size - 1] == ' '; }
 
   // Applies `rule` before a keyword is written.
   void applyBlank(BlankRule rule);
   // Appends one blank.
-  void appendBlank() { m_text.push_back(' '); }
+  void appendBlank() {
+    makeRoom(1);
+    m_chars[m_size++] = ' ';
+  }
 
-  void append(std::string_view text, TextStyle style) {
+  [[gnu::always_inline]] void append(std::string_view text, TextStyle style) {
     if (text.empty()) return;
-    const auto begin = static_cast<std::uint32_t>(m_text.size());
-    m_text.append(text);
-    if (style != TextStyle::Plain) addSpan(begin, static_cast<std::uint32_t>(m_text.size()), style);
+    makeRoom(text.size());
+    const auto begin = static_cast<std::uint32_t>(m_size);
+    copyPiece(m_chars.get() + m_size, text.data(), text.size());
+    m_size += text.size();
+    if (style != TextStyle::Plain) addSpan(begin, static_cast<std::uint32_t>(m_size), style);
   }
   void append(char c, TextStyle style) { append(std::string_view(&c, 1), style); }
 
   // The characters written so far.
-  const std::string& text() const { return m_text; }
+  std::string_view text() const { return {m_chars.get(), m_size}; }
 
   // Appends the line as an RTF paragraph ("...\par" CR LF); the characters
   // are escaped so that any byte reads back as itself.
   void appendRtf(StringAppender& out) const;
   // Appends the characters and a line feed.
   void appendPlain(StringAppender& out) const {
-    out.put(m_text);
+    out.putFromBlocks(m_chars.get(), m_size);
     out.put('\n');
   }
 
  private:
+  // Keeps room for `count` more characters and, after them, a block of
+  // spare bytes: a piece of the line is copied out with a fixed-size write
+  // (StringAppender::putFromBlock) that may read past its end.
+  void makeRoom(std::size_t count) {
+    if (count + StringAppender::kBlock > m_capacity - m_size) [[unlikely]] grow(count);
+  }
+  void grow(std::size_t count);
+
   void addSpan(std::uint32_t begin, std::uint32_t end, TextStyle style) {
     if (!m_spans.empty() && m_spans.back().end == begin && m_spans.back().style == style) {
       m_spans.back().end = end;
@@ -74,7 +92,9 @@ class ListingLine {
     TextStyle style;
   };
 
-  std::string m_text;
+  std::unique_ptr<char[]> m_chars;  // m_size characters, then spare room
+  std::size_t m_size = 0;
+  std::size_t m_capacity = 0;
   std::vector<Span> m_spans;  // in order, not overlapping; Plain is never stored
 };
 

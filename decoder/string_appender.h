@@ -14,6 +14,28 @@
 
 namespace zarvex {
 
+// memcpy for the short pieces a listing is made of, without a call: two
+// overlapping loads and stores cover any length from 4 to 16.
+ZARVEX_HOT_UNTRACED void copyPiece(char* to, const char* from, std::size_t count) {
+  if (count >= 8 && count <= 16) {
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + count - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + count - 8, &tail, 8);
+  } else if (count >= 4 && count < 8) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + count - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + count - 4, &tail, 4);
+  } else if (count < 4) {
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+  } else {
+    std::memcpy(to, from, count);
+  }
+}
+
 class StringAppender {
  public:
   explicit StringAppender(std::string& out) : m_out(out) {}
@@ -34,7 +56,7 @@ class StringAppender {
 
   ZARVEX_HOT_UNTRACED void put(std::string_view text) {
     if (text.size() <= kCapacity - m_used) [[likely]] {
-      copy(m_buffer + m_used, text.data(), text.size());
+      copyPiece(m_buffer + m_used, text.data(), text.size());
       m_used += text.size();
     } else {
       putLong(text);
@@ -61,6 +83,13 @@ class StringAppender {
   }
   static constexpr std::size_t kBlock = 32;
 
+  // Any number of characters from `from`, which must have readable bytes up
+  // to kBlock past the last of them: fixed-size writes only.
+  ZARVEX_HOT_UNTRACED void putFromBlocks(const char* from, std::size_t count) {
+    for (; count > kBlock; from += kBlock, count -= kBlock) putFromBlock(from, kBlock);
+    putFromBlock(from, count);
+  }
+
   // Room for `count` characters written through reserve(): a pointer to
   // them, valid until the next call; commit() then says how many were used.
   ZARVEX_UNTRACED char* reserve(std::size_t count) {
@@ -82,28 +111,6 @@ class StringAppender {
   static constexpr std::size_t kCapacity = 8192;
 
  private:
-  // memcpy for the short pieces a listing is made of, without a call: two
-  // overlapping loads and stores cover any length from 4 to 16.
-  ZARVEX_HOT_UNTRACED static void copy(char* to, const char* from, std::size_t count) {
-    if (count >= 8 && count <= 16) {
-      std::uint64_t head, tail;
-      std::memcpy(&head, from, 8);
-      std::memcpy(&tail, from + count - 8, 8);
-      std::memcpy(to, &head, 8);
-      std::memcpy(to + count - 8, &tail, 8);
-    } else if (count >= 4 && count < 8) {
-      std::uint32_t head, tail;
-      std::memcpy(&head, from, 4);
-      std::memcpy(&tail, from + count - 4, 4);
-      std::memcpy(to, &head, 4);
-      std::memcpy(to + count - 4, &tail, 4);
-    } else if (count < 4) {
-      for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
-    } else {
-      std::memcpy(to, from, count);
-    }
-  }
-
   ZARVEX_UNTRACED void putLong(std::string_view text) {
     flush();
     if (text.size() > kCapacity) {

@@ -8,7 +8,7 @@
 
 #if defined(ZARVEX_FUZZING) && defined(__clang__)
 #define ZARVEX_UNTRACED __attribute__((noinline, no_sanitize("coverage")))
-#define ZARVEX_HOT_UNTRACED __attribute__((noinline, no_sanitize("coverage")))
+#define ZARVEX_HOT_UNTRACED __attribute__((noinline, no_sanitize("coverage"))) inline
 #else
 #define ZARVEX_UNTRACED
 #define ZARVEX_HOT_UNTRACED [[gnu::always_inline]] inline
