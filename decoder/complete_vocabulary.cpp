@@ -4,19 +4,23 @@
 #include <array>
 #include <iterator>
 
+#include "rtf_text.h"
+
 namespace zarvex {
 
 namespace {
 
 
 constexpr CompleteToken kTokens[] = {
-#define ZARVEX_COMPLETE_TOKEN_ROW(code, keyword, payload, blank) {code, keyword, TokenPayload::payload, BlankRule::blank},
+#define ZARVEX_COMPLETE_TOKEN_ROW(code, keyword, payload, blank) \
+  {code, keyword, TokenPayload::payload, BlankRule::blank, holdsRtfSpecial(keyword)},
 #include "complete_vocabulary.inc"
 #undef ZARVEX_COMPLETE_TOKEN_ROW
 };
 
 constexpr ExtensionKeyword kExtensions[] = {
-#define ZARVEX_COMPLETE_EXTENSION_ROW(slot, offset, keyword, blank) {slot, offset, keyword, BlankRule::blank},
+#define ZARVEX_COMPLETE_EXTENSION_ROW(slot, offset, keyword, blank) \
+  {slot, offset, keyword, BlankRule::blank, holdsRtfSpecial(keyword)},
 #include "complete_vocabulary.inc"
 #undef ZARVEX_COMPLETE_EXTENSION_ROW
 };

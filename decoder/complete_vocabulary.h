@@ -42,6 +42,7 @@ struct CompleteToken {
   InlineText<24> keyword;  // ISO-8859-1, the editor's blanks included
   TokenPayload payload;
   BlankRule blank;
+  bool escapes;  // the keyword holds a character the listing document escapes
 };
 
 struct ExtensionKeyword {
@@ -49,6 +50,7 @@ struct ExtensionKeyword {
   std::uint16_t offset;
   InlineText<24> keyword;
   BlankRule blank;
+  bool escapes;  // the keyword holds a character the listing document escapes
 };
 
 class CompleteVocabulary {

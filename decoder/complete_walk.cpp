@@ -161,7 +161,8 @@ class Walker {
 
   // Lists one token whose payload starts at `p`, and moves `p` past it.
   // False when the rest of the line is not to be read.
-  bool token(std::uint16_t code, std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
+  // Inlined into the line loop: every token of every line passes here.
+  [[gnu::always_inline]] bool token(std::uint16_t code, std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
     const CompleteToken* row = CompleteVocabulary::token(code);
     const bool afterName = m_afterName;
     m_afterName = false;
@@ -230,7 +231,7 @@ class Walker {
 
   void keyword(const CompleteToken& row) {
     m_line.applyBlank(row.blank);
-    m_line.append(row.keyword, TextStyle::Keyword);
+    m_line.appendKnown(row.keyword, TextStyle::Keyword, row.escapes);
   }
 
   void unknown(std::uint16_t code) {
@@ -288,7 +289,7 @@ class Walker {
     }
     const auto count = static_cast<std::size_t>(end - digits);
     if (count > 12) __builtin_unreachable();  // 11 digits and a sign at most; tells the compiler too
-    m_line.append(std::string_view(digits, count), TextStyle::Number);
+    m_line.appendKnown(std::string_view(digits, count), TextStyle::Number, false);
   }
 
   // u16 length n, n bytes, a pad byte when n is odd.
@@ -300,7 +301,7 @@ class Walker {
     const std::string_view bytes(reinterpret_cast<const char*>(m_bytes + p + 2), static_cast<std::size_t>(length));
     if (row.code == kRem || row.code == kQuoteRem) {
       m_line.applyBlank(row.blank);
-      m_line.append(row.keyword, TextStyle::Comment);
+      m_line.appendKnown(row.keyword, TextStyle::Comment, row.escapes);
       m_line.append(bytes.substr(0, bytes.find('\0')), TextStyle::Comment);
     } else {
       if (afterName) m_line.appendBlank();
@@ -321,7 +322,7 @@ class Walker {
     ++m_out.extensionTokens;
     if (const ExtensionKeyword* row = CompleteVocabulary::extension(slot, offset)) {
       m_line.applyBlank(row->blank);
-      m_line.append(row->keyword, TextStyle::Keyword);
+      m_line.appendKnown(row->keyword, TextStyle::Keyword, row->escapes);
       return;
     }
     ++m_out.unknownTokens;

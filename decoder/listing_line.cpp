@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <span>
 
 #include "rtf_text.h"
 
@@ -42,8 +43,11 @@ void ListingLine::grow(std::size_t count) {
   const std::size_t wanted = m_size + count + StringAppender::kBlock;
   const std::size_t capacity = std::max<std::size_t>({wanted, 2 * m_capacity, 256});
   auto chars = std::make_unique<char[]>(capacity);
+  auto spans = std::make_unique<Span[]>(capacity);
   if (m_size != 0) std::memcpy(chars.get(), m_chars.get(), m_size);
+  std::copy_n(m_spans.get(), m_spanCount, spans.get());
   m_chars = std::move(chars);
+  m_spans = std::move(spans);
   m_capacity = capacity;
 }
 
@@ -53,7 +57,8 @@ void ListingLine::start(int indentation) {
   makeRoom(blanks);
   std::memset(m_chars.get(), ' ', blanks);
   m_size = blanks;
-  m_spans.clear();
+  m_spanCount = 0;
+  m_escapes = false;
 }
 
 void ListingLine::applyBlank(BlankRule rule) {
@@ -64,8 +69,9 @@ void ListingLine::applyBlank(BlankRule rule) {
     case BlankRule::Strip:
       if (endsWithBlank()) {
         --m_size;
-        if (!m_spans.empty() && m_spans.back().end > m_size) {
-          if (--m_spans.back().end == m_spans.back().begin) m_spans.pop_back();
+        if (m_spanCount != 0 && m_spans[m_spanCount - 1].end > m_size) {
+          Span& last = m_spans[m_spanCount - 1];
+          if (--last.end == last.begin) --m_spanCount;
         }
       }
       break;
@@ -79,9 +85,9 @@ void ListingLine::appendRtf(StringAppender& out) const {
   const char* const chars = text.data();
   // Most lines have nothing to escape: their pieces are copied as they are,
   // with fixed-size writes that may read into the line's spare room.
-  if (standsForItselfInRtf(text)) [[likely]] {
+  if (!m_escapes) [[likely]] {
     std::size_t done = 0;
-    for (const Span& span : m_spans) {
+    for (const Span& span : std::span(m_spans.get(), m_spanCount)) {
       out.putFromBlocks(chars + done, span.begin - done);
       const GroupOpening& open = groupOpening(span.style);
       out.putFromBlock(open.bytes, open.length);
@@ -92,7 +98,7 @@ void ListingLine::appendRtf(StringAppender& out) const {
     out.putFromBlocks(chars + done, text.size() - done);
   } else {
     std::size_t done = 0;
-    for (const Span& span : m_spans) {
+    for (const Span& span : std::span(m_spans.get(), m_spanCount)) {
       appendRtfCharacters(out, text.substr(done, span.begin - done));
       const GroupOpening& open = groupOpening(span.style);
       out.put(std::string_view(open.bytes, open.length));

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "complete_vocabulary.h"
+#include "rtf_text.h"
 #include "string_appender.h"
 
 namespace zarvex {
@@ -47,12 +47,17 @@ class ListingLine {
     m_chars[m_size++] = ' ';
   }
 
-  [[gnu::always_inline]] void append(std::string_view text, TextStyle style) {
+  // Appends `text` and notes whether the document must escape any of it.
+  void append(std::string_view text, TextStyle style) { appendKnown(text, style, needsRtfEscape(text)); }
+  // The same, for a text whose need of escaping is known in advance (the
+  // vocabulary's keywords, the decoder's numbers).
+  [[gnu::always_inline]] void appendKnown(std::string_view text, TextStyle style, bool escapes) {
     if (text.empty()) return;
     makeRoom(text.size());
     const auto begin = static_cast<std::uint32_t>(m_size);
     copyPiece(m_chars.get() + m_size, text.data(), text.size());
     m_size += text.size();
+    m_escapes |= escapes;
     if (style != TextStyle::Plain) addSpan(begin, static_cast<std::uint32_t>(m_size), style);
   }
   void append(char c, TextStyle style) { append(std::string_view(&c, 1), style); }
@@ -78,11 +83,14 @@ class ListingLine {
   }
   void grow(std::size_t count);
 
+  // Every non-empty append adds at most one span, so a line never holds more
+  // spans than characters: the span store grows with the characters and
+  // needs no check of its own.
   void addSpan(std::uint32_t begin, std::uint32_t end, TextStyle style) {
-    if (!m_spans.empty() && m_spans.back().end == begin && m_spans.back().style == style) {
-      m_spans.back().end = end;
+    if (m_spanCount != 0 && m_spans[m_spanCount - 1].end == begin && m_spans[m_spanCount - 1].style == style) {
+      m_spans[m_spanCount - 1].end = end;
     } else {
-      m_spans.push_back({begin, end, style});
+      m_spans[m_spanCount++] = {begin, end, style};
     }
   }
 
@@ -95,7 +103,9 @@ class ListingLine {
   std::unique_ptr<char[]> m_chars;  // m_size characters, then spare room
   std::size_t m_size = 0;
   std::size_t m_capacity = 0;
-  std::vector<Span> m_spans;  // in order, not overlapping; Plain is never stored
+  std::unique_ptr<Span[]> m_spans;  // in order, not overlapping; Plain is never stored
+  std::size_t m_spanCount = 0;
+  bool m_escapes = false;  // some character needs escaping in the document
 };
 
 }  // namespace zarvex

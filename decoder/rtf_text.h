@@ -31,4 +31,25 @@ void appendRtfCharacters(StringAppender& out, std::string_view text);
 // True when no character of `text` needs that escaping.
 bool standsForItselfInRtf(std::string_view text);
 
+// The same test at compile time, for the vocabulary's rows.
+constexpr bool holdsRtfSpecial(std::string_view text) {
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == '\\' || u == '{' || u == '}') return true;
+  }
+  return false;
+}
+
+// The opposite, for the short texts of a listing line: a loop the compiler
+// keeps inline for them, the vector scan for longer ones.
+inline bool needsRtfEscape(std::string_view text) {
+  if (text.size() > 16) return !standsForItselfInRtf(text);
+  bool any = false;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    any |= (u < 0x20) | (u == '\\') | (u == '{') | (u == '}');
+  }
+  return any;
+}
+
 }  // namespace zarvex

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "corpus.h"
+#include "rtf_text.h"
 
 namespace zarvex {
 namespace {
@@ -87,6 +88,18 @@ TEST(CompleteVocabulary, CodesAndOffsetsWithoutARowAreNull) {
   EXPECT_EQ(CompleteVocabulary::extension(255, 0xFFFF), nullptr);
   ASSERT_NE(CompleteVocabulary::extension(1, 0x0006), nullptr);
   EXPECT_EQ(CompleteVocabulary::extension(1, 0x0006)->keyword, "Mubase");
+}
+
+// Listing lines copy a keyword into the document unescaped unless its row
+// says otherwise; one row (a marker of backslashes) does.
+TEST(CompleteVocabulary, RowsKnowWhetherTheirKeywordNeedsEscaping) {
+  for (const CompleteToken& row : CompleteVocabulary::tokens()) {
+    EXPECT_EQ(row.escapes, needsRtfEscape(row.keyword)) << std::hex << row.code;
+  }
+  for (const ExtensionKeyword& row : CompleteVocabulary::extensions()) {
+    EXPECT_EQ(row.escapes, needsRtfEscape(row.keyword)) << row.keyword.view();
+  }
+  EXPECT_TRUE(CompleteVocabulary::token(0x2562)->escapes);
 }
 
 }  // namespace

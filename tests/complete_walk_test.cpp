@@ -160,9 +160,13 @@ TEST(CompleteWalk, TheNextLineStartsWhereTheLengthSaysWhateverTheTokens) {
 }
 
 TEST(CompleteWalk, TheDocumentReadsBackAsTheListingWhateverTheBytes) {
+  // Each line has one source of characters to escape: a string, a comment,
+  // a keyword of backslashes, the braces of an unknown token.
   const auto result = walk({TokenLine().string("{a}\\b\r\n\tc\xff").token(kColon).variable("z"),
-                            TokenLine(1).text(testing::kTokRem, " }{")});
+                            TokenLine(1).text(testing::kTokRem, " }{"), TokenLine(2).token(0x2562),
+                            TokenLine().token(kPrint).token(codeWithoutRow(0x0100))});
   EXPECT_EQ(readRtf(result.rtf).text, result.text);
+  EXPECT_NE(result.text.find("\\\\"), std::string::npos);
   const FormattedText read = readRtf(result.rtf);
   ASSERT_FALSE(read.runs.empty());
   EXPECT_EQ(read.runs.front().colour, 3);  // the string is blue
