@@ -231,7 +231,7 @@ class Walker {
 
   void keyword(const CompleteToken& row) {
     m_line.applyBlank(row.blank);
-    m_line.appendKnown(row.keyword, TextStyle::Keyword, row.escapes);
+    m_line.appendKeyword(row.keyword, TextStyle::Keyword, row.escapes);
   }
 
   void unknown(std::uint16_t code) {
@@ -301,7 +301,7 @@ class Walker {
     const std::string_view bytes(reinterpret_cast<const char*>(m_bytes + p + 2), static_cast<std::size_t>(length));
     if (row.code == kRem || row.code == kQuoteRem) {
       m_line.applyBlank(row.blank);
-      m_line.appendKnown(row.keyword, TextStyle::Comment, row.escapes);
+      m_line.appendKeyword(row.keyword, TextStyle::Comment, row.escapes);
       m_line.append(bytes.substr(0, bytes.find('\0')), TextStyle::Comment);
     } else {
       if (afterName) m_line.appendBlank();
@@ -322,7 +322,7 @@ class Walker {
     ++m_out.extensionTokens;
     if (const ExtensionKeyword* row = CompleteVocabulary::extension(slot, offset)) {
       m_line.applyBlank(row->blank);
-      m_line.appendKnown(row->keyword, TextStyle::Keyword, row->escapes);
+      m_line.appendKeyword(row->keyword, TextStyle::Keyword, row->escapes);
       return;
     }
     ++m_out.unknownTokens;

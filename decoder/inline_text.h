@@ -23,6 +23,11 @@ class InlineText {
   }
 
   constexpr operator std::string_view() const { return {m_chars, m_length}; }
+
+  // All Capacity bytes of the row's storage, the text first and zeros after
+  // it: readable as a whole, for copies of a fixed size.
+  static constexpr std::size_t kCapacity = Capacity;
+  constexpr const char* storage() const { return m_chars; }
   constexpr std::string_view view() const { return *this; }
 
   friend constexpr bool operator==(const InlineText& a, std::string_view b) { return a.view() == b; }

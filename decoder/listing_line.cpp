@@ -23,6 +23,8 @@ constexpr GroupOpening opening(std::string_view text) {
   return g;
 }
 
+constexpr GroupOpening kParagraphEnd = opening("\\par\r\n");
+
 const GroupOpening& groupOpening(TextStyle style) {
   static constexpr GroupOpening kOpenings[] = {
       opening(""),        // Plain
@@ -83,32 +85,52 @@ void ListingLine::applyBlank(BlankRule rule) {
 void ListingLine::appendRtf(StringAppender& out) const {
   const std::string_view text = this->text();
   const char* const chars = text.data();
-  // Most lines have nothing to escape: their pieces are copied as they are,
-  // with fixed-size writes that may read into the line's spare room.
-  if (!m_escapes) [[likely]] {
+  const std::span<const Span> spans(m_spans.get(), m_spanCount);
+  // Most lines have nothing to escape and fit the appender's buffer: room is
+  // taken once and every piece is written with fixed-size copies, each of
+  // which may run up to a block past what it keeps.
+  if (const std::size_t most = unescapedRtfSize(); !m_escapes && most + StringAppender::kBlock <= StringAppender::kCapacity) [[likely]] {
+    char* const start = out.reserve(most + StringAppender::kBlock);
+    char* o = start;
+    // Sixteen bytes at a time: most pieces are a keyword, a blank or a
+    // group's opening, and one load and one store cover them.
+    constexpr std::size_t kStep = 16;
+    static_assert(kStep <= StringAppender::kBlock);
+    const auto copy = [&o](const char* from, std::size_t count) {
+      for (;;) {
+        std::memcpy(o, from, kStep);
+        if (count <= kStep) break;
+        o += kStep;
+        from += kStep;
+        count -= kStep;
+      }
+      o += count;
+    };
     std::size_t done = 0;
-    for (const Span& span : std::span(m_spans.get(), m_spanCount)) {
-      out.putFromBlocks(chars + done, span.begin - done);
+    for (const Span& span : spans) {
+      copy(chars + done, span.begin - done);
       const GroupOpening& open = groupOpening(span.style);
-      out.putFromBlock(open.bytes, open.length);
-      out.putFromBlocks(chars + span.begin, span.end - span.begin);
-      out.put('}');
+      copy(open.bytes, open.length);
+      copy(chars + span.begin, span.end - span.begin);
+      *o++ = '}';
       done = span.end;
     }
-    out.putFromBlocks(chars + done, text.size() - done);
-  } else {
-    std::size_t done = 0;
-    for (const Span& span : std::span(m_spans.get(), m_spanCount)) {
-      appendRtfCharacters(out, text.substr(done, span.begin - done));
-      const GroupOpening& open = groupOpening(span.style);
-      out.put(std::string_view(open.bytes, open.length));
-      appendRtfCharacters(out, text.substr(span.begin, span.end - span.begin));
-      out.put('}');
-      done = span.end;
-    }
-    appendRtfCharacters(out, text.substr(done));
+    copy(chars + done, text.size() - done);
+    copy(kParagraphEnd.bytes, kParagraphEnd.length);
+    out.commit(static_cast<std::size_t>(o - start));
+    return;
   }
-  out.put("\\par\r\n");
+  std::size_t done = 0;
+  for (const Span& span : spans) {
+    appendRtfCharacters(out, text.substr(done, span.begin - done));
+    const GroupOpening& open = groupOpening(span.style);
+    out.put(std::string_view(open.bytes, open.length));
+    appendRtfCharacters(out, text.substr(span.begin, span.end - span.begin));
+    out.put('}');
+    done = span.end;
+  }
+  appendRtfCharacters(out, text.substr(done));
+  out.put(std::string_view(kParagraphEnd.bytes, kParagraphEnd.length));
 }
 
 }  // namespace zarvex

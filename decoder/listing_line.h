@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "complete_vocabulary.h"
+#include "inline_text.h"
 #include "rtf_text.h"
 #include "string_appender.h"
 
@@ -62,12 +63,30 @@ class ListingLine {
   }
   void append(char c, TextStyle style) { append(std::string_view(&c, 1), style); }
 
+  // A vocabulary keyword, copied with one fixed-size write of its whole
+  // storage into the line's spare room.
+  template <std::size_t Capacity>
+  [[gnu::always_inline]] void appendKeyword(const InlineText<Capacity>& keyword, TextStyle style, bool escapes) {
+    static_assert(Capacity <= StringAppender::kBlock, "the copy must stay inside the spare room");
+    const std::string_view text = keyword;
+    if (text.empty()) return;
+    makeRoom(Capacity);
+    const auto begin = static_cast<std::uint32_t>(m_size);
+    std::memcpy(m_chars.get() + m_size, keyword.storage(), Capacity);
+    m_size += text.size();
+    m_escapes |= escapes;
+    addSpan(begin, static_cast<std::uint32_t>(m_size), style);
+  }
+
   // The characters written so far.
   std::string_view text() const { return {m_chars.get(), m_size}; }
 
   // Appends the line as an RTF paragraph ("...\par" CR LF); the characters
   // are escaped so that any byte reads back as itself.
   void appendRtf(StringAppender& out) const;
+  // The longest document a line of these characters and spans can give
+  // without escapes: every span adds an opening of at most 6 and a "}".
+  std::size_t unescapedRtfSize() const { return m_size + 7 * m_spanCount + 6; }
   // Appends the characters and a line feed.
   void appendPlain(StringAppender& out) const {
     out.putFromBlocks(m_chars.get(), m_size);
