@@ -1,6 +1,7 @@
 #include "complete_walk.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "complete_vocabulary.h"
@@ -81,7 +82,7 @@ class Walker {
 
   // The bytes [offset, offset + count) must lie within the program's lines.
   void need(std::int64_t offset, std::int64_t count) {
-    if (offset + count <= std::min(m_linesEnd, m_size)) return;
+    if (offset + count <= m_readable) [[likely]] return;
     const bool pastFile = offset + count > m_size;
     m_out.damage = pastFile && m_linesEnd > m_size ? CompleteListing::Damage::EndsEarly
                                                    : CompleteListing::Damage::OutsideProgram;
@@ -89,7 +90,12 @@ class Walker {
     throw Damaged{};
   }
 
-  std::uint32_t u16(std::int64_t at) const { return std::uint32_t{m_bytes[at]} << 8 | m_bytes[at + 1]; }
+  // Big-endian 16 bits: one load and a byte swap.
+  std::uint32_t u16(std::int64_t at) const {
+    std::uint16_t v;
+    std::memcpy(&v, m_bytes + at, sizeof v);
+    return __builtin_bswap16(v);
+  }
   std::uint32_t u32(std::int64_t at) const { return u16(at) << 16 | u16(at + 2); }
 
   void walkLines() {
@@ -100,6 +106,7 @@ class Walker {
       throw Damaged{};
     }
     m_linesEnd = kLinesStart + std::int64_t{u32(16)};
+    m_readable = std::min(m_linesEnd, m_size);
     std::int64_t position = kLinesStart;
     while (position < m_linesEnd) {
       need(position, 1);
@@ -174,6 +181,12 @@ class Walker {
         unknown(code);
         if (code >= kFirstLongCode && code <= kLastLongCode) skip(p, 4);
       }
+      return true;
+    }
+    // Most tokens are a keyword alone: a branch of their own, ahead of the
+    // jump through the table that the rest take.
+    if (row->payload == TokenPayload::None) [[likely]] {
+      keyword(*row);
       return true;
     }
     switch (row->payload) {
@@ -257,16 +270,20 @@ class Walker {
     if (afterName) m_line.appendBlank();
     // At most 255 characters, a type suffix and a colon: built in place,
     // appended once.
+    // Whether the document must escape any of it is noted on the way.
     char text[255 + 2];
     std::size_t count = 0;
+    bool escapes = false;
     while (count < static_cast<std::size_t>(length) && m_bytes[p + 4 + static_cast<std::int64_t>(count)] != 0) {
-      text[count] = upperLatin1(m_bytes[p + 4 + static_cast<std::int64_t>(count)]);
+      const std::uint8_t u = m_bytes[p + 4 + static_cast<std::int64_t>(count)];
+      escapes |= (u < 0x20) | (u == '\\') | (u == '{') | (u == '}');
+      text[count] = upperLatin1(u);
       ++count;
     }
     if ((flags & 3) == 1) text[count++] = '#';
     if ((flags & 3) == 2) text[count++] = '$';
     if (code == kLabel && !(count > 0 && text[0] >= '0' && text[0] <= '9')) text[count++] = ':';
-    m_line.append(std::string_view(text, count), TextStyle::Plain);
+    m_line.appendKnown(std::string_view(text, count), TextStyle::Plain, escapes);
     m_afterName = true;
     p += size;
   }
@@ -393,6 +410,7 @@ class Walker {
   const std::uint8_t* m_bytes;
   std::int64_t m_size;
   std::int64_t m_linesEnd = 0;
+  std::int64_t m_readable = 0;  // the lines' end, or the file's when it comes first
   std::int64_t m_lockedUntil = -1;      // start of the End Proc line of a locked body being listed
   std::int64_t m_compiledBodyEnd = -1;  // set by a compiled Procedure token of the current line
   bool m_afterName = false;             // the last token written was a name

@@ -57,7 +57,13 @@ void ListingLine::start(int indentation) {
   const auto blanks = static_cast<std::size_t>(indentation);
   m_size = 0;
   makeRoom(blanks);
-  std::memset(m_chars.get(), ' ', blanks);
+  // Indentation is short: sixteen blanks in one store cover most lines.
+  static constexpr char kBlanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  if (blanks <= sizeof kBlanks) {
+    std::memcpy(m_chars.get(), kBlanks, sizeof kBlanks);
+  } else {
+    std::memset(m_chars.get(), ' ', blanks);
+  }
   m_size = blanks;
   m_spanCount = 0;
   m_escapes = false;
