@@ -33,18 +33,26 @@ namespace {
 
 }  // namespace
 
+namespace {
+
+bool anyRtfSpecial(SixteenBytes v) { return anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}')); }
+
+}  // namespace
+
 ZARVEX_UNTRACED bool standsForItselfInRtf(std::string_view text) {
+  if (text.size() < 16) {
+    // Padded with a letter that needs nothing.
+    char padded[16];
+    std::memset(padded, 'a', sizeof padded);
+    for (std::size_t k = 0; k < text.size(); ++k) padded[k] = text[k];
+    return !anyRtfSpecial(loadSixteen(padded, 16));
+  }
   std::size_t i = 0;
   for (; i + 16 <= text.size(); i += 16) {
-    const SixteenBytes v = loadSixteen(text.data() + i, 16);
-    if (anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'))) return false;
+    if (anyRtfSpecial(loadSixteen(text.data() + i, 16))) return false;
   }
-  // The last characters, padded with a letter that needs nothing.
-  char tail[16];
-  std::memset(tail, 'a', sizeof tail);
-  for (std::size_t k = 0; i + k < text.size(); ++k) tail[k] = text[i + k];
-  const SixteenBytes v = loadSixteen(tail, 16);
-  return !anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'));
+  // The last characters, in the sixteen that end the text.
+  return i == text.size() || !anyRtfSpecial(loadSixteen(text.data() + text.size() - 16, 16));
 }
 
 ZARVEX_UNTRACED void appendRtfCharacters(StringAppender& out, std::string_view text) {
@@ -57,7 +65,7 @@ ZARVEX_UNTRACED void appendRtfCharacters(StringAppender& out, std::string_view t
     // Whole runs of sixteen that need no escape go out as they are.
     for (; i + 16 <= chunk.size(); i += 16) {
       const SixteenBytes v = loadSixteen(chunk.data() + i, 16);
-      if (!anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}'))) {
+      if (!anyRtfSpecial(v)) {
         std::memcpy(o, &v, sizeof v);
         o += 16;
         continue;
