@@ -16,13 +16,30 @@ ZARVEX_UNTRACED char* writeHexText(char* out, std::uint32_t value) {
 }
 
 ZARVEX_UNTRACED char* writeDecimalText(char* out, std::int32_t value) {
+  // Two digits at a time from the right, into a scratch buffer whose right
+  // end is the tenth byte; then ten bytes copied at once, the digits first.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   // Negated as unsigned, so that the most negative value has its digits too.
   std::uint32_t magnitude = value < 0 ? 0 - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
   if (value < 0) *out++ = '-';
-  int count = 1;
-  for (std::uint32_t rest = magnitude / 10; rest != 0; rest /= 10) ++count;
-  for (int i = count - 1; i >= 0; --i, magnitude /= 10) out[i] = static_cast<char>('0' + magnitude % 10);
-  return out + count;
+  char digits[20] = {};
+  char* first = digits + 10;
+  while (magnitude >= 100) {
+    first -= 2;
+    std::memcpy(first, kPairs + 2 * (magnitude % 100), 2);
+    magnitude /= 100;
+  }
+  if (magnitude >= 10) {
+    first -= 2;
+    std::memcpy(first, kPairs + 2 * magnitude, 2);
+  } else {
+    *--first = static_cast<char>('0' + magnitude);
+  }
+  std::memcpy(out, first, 10);  // the caller's room holds 10 after a sign
+  return out + (digits + 10 - first);
 }
 
 void appendHexText(std::string& out, std::int32_t value) {

@@ -9,8 +9,9 @@
 
 namespace zarvex {
 
-// The same texts written at `out`, which has room for them (8 and 11
-// characters at most); each returns the end of what it wrote.
+// The same texts written at `out`, which has room for 8 and 11 characters
+// (writeDecimalText may use all 11 whatever the number); each returns the
+// end of the text.
 char* writeHexText(char* out, std::uint32_t value);
 char* writeDecimalText(char* out, std::int32_t value);
 
