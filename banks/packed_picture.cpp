@@ -52,11 +52,25 @@ class Unpacker {
     }
     result.depth = static_cast<int>(depth);
 
-    std::size_t picture = at + kPictureHeader;
-    std::size_t runs = at + u32At(h + 16);
-    std::size_t points = at + u32At(h + 20);
-    std::vector<std::uint8_t> planes(bytesPerLine * height * depth);
+    const std::vector<std::uint8_t> planes =
+        unpackPlanes(at + kPictureHeader, at + u32At(h + 16), at + u32At(h + 20), bytesPerLine, blocks,
+                     linesPerBlock, depth);
+    const ExtraColours extra = result.holdAndModify()                  ? ExtraColours::HoldAndModify
+                               : depth == 6                            ? ExtraColours::HalfBrite
+                                                                       : ExtraColours::Wrap;
+    result.picture = planarPicture(planes, static_cast<int>(bytesPerLine), static_cast<int>(height),
+                                   static_cast<int>(depth), result.palette, extra);
+    return result;
+  }
 
+ private:
+  // The bit planes from the three streams: picture bytes, run bits and
+  // the bits that say when the next run byte is taken.
+  std::vector<std::uint8_t> unpackPlanes(std::size_t picture, std::size_t runs, std::size_t points,
+                                         std::size_t bytesPerLine, std::size_t blocks, std::size_t linesPerBlock,
+                                         std::size_t depth) const {
+    const std::size_t height = blocks * linesPerBlock;
+    std::vector<std::uint8_t> planes(bytesPerLine * height * depth);
     std::uint8_t pic = next(picture);
     std::uint8_t rle = next(runs);
     if ((peek(points) & 0x80) != 0) rle = next(runs);
@@ -82,15 +96,9 @@ class Unpacker {
         }
       }
     }
-    const ExtraColours extra = result.holdAndModify()                  ? ExtraColours::HoldAndModify
-                               : depth == 6                            ? ExtraColours::HalfBrite
-                                                                       : ExtraColours::Wrap;
-    result.picture = planarPicture(planes, static_cast<int>(bytesPerLine), static_cast<int>(height),
-                                   static_cast<int>(depth), result.palette, extra);
-    return result;
+    return planes;
   }
 
- private:
   [[noreturn]] void fail(std::size_t offset, const char* what) const {
     throw BankDamage{static_cast<std::int64_t>(std::min(offset, m_bank.size())), what};
   }
