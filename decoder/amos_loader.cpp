@@ -117,6 +117,19 @@ bool anyRtfSpecialOrBreak(SixteenBytes v) {
 // letters are upper-cased as names are listed.
 template <bool Upper>
 ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view text) {
+  if (text.size() <= 16) {
+    // Most names and many texts: one vector test, two fixed-size writes.
+    char bytes[StringAppender::kBlock] = {};
+    copyPiece(bytes, text.data(), text.size());
+    SixteenBytes v = loadSixteen(bytes, 16);
+    if constexpr (Upper) v = upperLatin1(v);
+    if (!anyRtfSpecialOrBreak(v)) {
+      std::memcpy(bytes, &v, sizeof v);
+      rtf.putFromBlock(bytes, text.size());
+      plain.putFromBlock(bytes, text.size());
+      return;
+    }
+  }
   constexpr std::size_t kChunk = 1024;
   for (std::size_t from = 0; from < text.size(); from += kChunk) {
     const std::string_view chunk = text.substr(from, kChunk);
@@ -391,13 +404,18 @@ class Decoder {
 
     if (token != 0 && m_rtf.size() == lengthBefore) [[unlikely]] {
       step([&] {
-        const MessageNumberText number = messageNumberText(token);
-        m_rtf.put("{\\cf2 <!--");
-        m_rtf.put(number.view());
-        m_rtf.put(" -->}");
-        m_plain.put("<!--");
-        m_plain.put(number.view());
-        m_plain.put(" -->");
+        // "{\cf2 <!-- 1234 -->}", the number as messages write it (a blank
+        // in the place of a sign); the text is the same without the group.
+        char block[48] = "{\\cf2 <!--";
+        constexpr std::size_t kOpen = sizeof("{\\cf2 ") - 1;
+        char* end = block + sizeof("{\\cf2 <!--") - 1;
+        if (token >= 0) *end++ = ' ';
+        end = writeDecimalText(end, token);
+        std::memcpy(end, " -->}", 5);
+        end += 5;
+        const auto length = static_cast<std::size_t>(end - block);
+        m_rtf.put(std::string_view(block, length));
+        m_plain.put(std::string_view(block + kOpen, length - kOpen - 1));
       });
       step([&] { Advance(m_result.undefinedCalls, 1); });
     }
