@@ -210,6 +210,11 @@ constexpr TextFrame kRemFrame = textFrame("{\\cf7 Rem ", "}");
 constexpr TextFrame kQuoteRemFrame = textFrame("{\\cf7 `", "}");
 
 void putPadded(StringAppender& out, const PaddedText& text) { out.putFromBlock(text.bytes, text.length); }
+void putPadded(StringAppender& out, const PaddedText& text, std::size_t count) { out.putFromBlock(text.bytes, count); }
+
+constexpr PaddedText kParagraphEnd = padded("\\par\r\n");
+// Indentation of up to a block's width, written with one fixed-size copy.
+constexpr PaddedText kBlanks = padded(std::string_view("                                ", StringAppender::kBlock));
 
 struct BstrReleaser {
   void operator()(char* s) const { SysFreeString(s); }
@@ -321,7 +326,7 @@ class Decoder {
   // straight into the document and the plain listing as they are decoded.
   void endLine() {
     step([&] {
-      m_rtf.put("\\par\r\n");
+      putPadded(m_rtf, kParagraphEnd);
       m_plain.put('\n');
     });
     m_lineOpen = false;
@@ -374,8 +379,13 @@ class Decoder {
       const auto indentation = static_cast<std::uint8_t>(m_bytes[m_position + 1] - 1);
       Advance(m_position, 2);
       step([&] {
-        m_rtf.put(indentation, ' ');
-        m_plain.put(indentation, ' ');
+        if (indentation <= kBlanks.length) {
+          putPadded(m_rtf, kBlanks, indentation);
+          putPadded(m_plain, kBlanks, indentation);
+        } else {
+          m_rtf.put(indentation, ' ');
+          m_plain.put(indentation, ' ');
+        }
       });
       m_lineOpen = true;
       while (m_position < lineEnd) decodeToken();
