@@ -1,6 +1,7 @@
 #include "complete_walk.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -40,10 +41,25 @@ constexpr std::uint8_t kProcedureLocked = 0x20;
 constexpr std::uint8_t kProcedureCompiled = 0x10;
 
 // ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
-char upperLatin1(std::uint8_t u) {
+constexpr char upperLatin1(std::uint8_t u) {
   if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
   return static_cast<char>(u);
 }
+
+// A name's character as listed, and whether the document escapes it: one
+// lookup per character.
+struct NameCharacter {
+  char listed;
+  bool escapes;
+};
+constexpr std::array<NameCharacter, 256> kNameCharacters = [] {
+  std::array<NameCharacter, 256> table{};
+  for (std::size_t u = 0; u < table.size(); ++u) {
+    const char c = static_cast<char>(u);
+    table[u] = {upperLatin1(static_cast<std::uint8_t>(u)), holdsRtfSpecial(std::string_view(&c, 1))};
+  }
+  return table;
+}();
 
 void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -275,9 +291,9 @@ class Walker {
     std::size_t count = 0;
     bool escapes = false;
     while (count < static_cast<std::size_t>(length) && m_bytes[p + 4 + static_cast<std::int64_t>(count)] != 0) {
-      const std::uint8_t u = m_bytes[p + 4 + static_cast<std::int64_t>(count)];
-      escapes |= (u < 0x20) | (u == '\\') | (u == '{') | (u == '}');
-      text[count] = upperLatin1(u);
+      const NameCharacter c = kNameCharacters[m_bytes[p + 4 + static_cast<std::int64_t>(count)]];
+      escapes |= c.escapes;
+      text[count] = c.listed;
       ++count;
     }
     if ((flags & 3) == 1) text[count++] = '#';
