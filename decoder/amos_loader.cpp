@@ -413,22 +413,22 @@ class Decoder {
     if (const Payload payload = payloadOf(token); payload != Payload::None) handle(p, payload);
 
     if (token != 0 && m_rtf.size() == lengthBefore) [[unlikely]] {
-      step([&] {
-        // "{\cf2 <!-- 1234 -->}", the number as messages write it (a blank
-        // in the place of a sign); the text is the same without the group.
-        char block[48] = "{\\cf2 <!--";
-        constexpr std::size_t kOpen = sizeof("{\\cf2 ") - 1;
-        char* end = block + sizeof("{\\cf2 <!--") - 1;
-        if (token >= 0) *end++ = ' ';
-        end = writeDecimalText(end, token);
-        std::memcpy(end, " -->}", 5);
-        end += 5;
-        const auto length = static_cast<std::size_t>(end - block);
-        m_rtf.put(std::string_view(block, length));
-        m_plain.put(std::string_view(block + kOpen, length - kOpen - 1));
-      });
+      step([&] { putUndefinedMarker(token); });
       step([&] { Advance(m_result.undefinedCalls, 1); });
     }
+  }
+
+  // What stands for a token the listing cannot show: "<!-- 1234 -->", the
+  // number as messages write it, green in the document. Out of line: rare,
+  // and the token loop stays small without it.
+  [[gnu::noinline]] void putUndefinedMarker(std::int32_t token) {
+    const MessageNumberText number = messageNumberText(token);
+    m_rtf.put("{\\cf2 <!--");
+    m_rtf.put(number.view());
+    m_rtf.put(" -->}");
+    m_plain.put("<!--");
+    m_plain.put(number.view());
+    m_plain.put(" -->");
   }
 
   void handle(std::int32_t p, Payload payload) {
@@ -465,7 +465,7 @@ class Decoder {
     const std::int32_t size = RoundUpEven(m_bytes[p + 2]) + 4;
     require(p, size);
     step([&] {
-            const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
+      const OwnedBstr name = checked(m_lib.getStringByteLen(m_bytes + p + 4, m_bytes[p + 2]));
       appendFileText<true>(m_rtf, m_plain, bytesOf(name));
       if (m_token == kLabel) {
         m_rtf.put(':');

@@ -285,8 +285,7 @@ class Walker {
     need(p, size);
     if (afterName) m_line.appendBlank();
     // At most 255 characters, a type suffix and a colon: built in place,
-    // appended once.
-    // Whether the document must escape any of it is noted on the way.
+    // appended once, with whether the document must escape any of it.
     char text[255 + 2];
     std::size_t count = 0;
     bool escapes = false;

@@ -15,29 +15,40 @@ ZARVEX_UNTRACED char* writeHexText(char* out, std::uint32_t value) {
   return out + count;
 }
 
-ZARVEX_UNTRACED char* writeDecimalText(char* out, std::int32_t value) {
-  // Two digits at a time from the right, into a scratch buffer whose right
-  // end is the tenth byte; then ten bytes copied at once, the digits first.
+namespace {
+
+// The decimal digits of `magnitude`, two at a time from the right, ending
+// just before `end`; returns where they start.
+char* digitsBefore(char* end, std::uint64_t magnitude) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  // Negated as unsigned, so that the most negative value has its digits too.
-  std::uint32_t magnitude = value < 0 ? 0 - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-  if (value < 0) *out++ = '-';
-  char digits[20] = {};
-  char* first = digits + 10;
   while (magnitude >= 100) {
-    first -= 2;
-    std::memcpy(first, kPairs + 2 * (magnitude % 100), 2);
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * (magnitude % 100), 2);
     magnitude /= 100;
   }
   if (magnitude >= 10) {
-    first -= 2;
-    std::memcpy(first, kPairs + 2 * magnitude, 2);
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * magnitude, 2);
   } else {
-    *--first = static_cast<char>('0' + magnitude);
+    *--end = static_cast<char>('0' + magnitude);
   }
+  return end;
+}
+
+}  // namespace
+
+ZARVEX_UNTRACED char* writeDecimalText(char* out, std::int32_t value) {
+  // Negated as unsigned, so that the most negative value has its digits too.
+  const std::uint32_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  if (value < 0) *out++ = '-';
+  // At most ten digits, ending at the tenth byte of a scratch buffer; then
+  // ten bytes copied at once, the digits first.
+  char digits[20] = {};
+  const char* first = digitsBefore(digits + 10, magnitude);
   std::memcpy(out, first, 10);  // the caller's room holds 10 after a sign
   return out + (digits + 10 - first);
 }
@@ -54,15 +65,11 @@ void appendDecimalText(std::string& out, std::int32_t value) {
 
 ZARVEX_UNTRACED MessageNumberText messageNumberText(std::int64_t value) {
   MessageNumberText text;
-  // Digits from the right end of a scratch buffer, then moved to the front.
-  char digits[20];
-  char* first = digits + sizeof digits;
   // Negated as unsigned, so that the most negative value has its digits too.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  do {
-    *--first = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  char digits[20];
+  const char* first = digitsBefore(digits + sizeof digits, magnitude);
   text.chars[0] = value < 0 ? '-' : ' ';
   const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
   std::memcpy(text.chars + 1, first, count);

@@ -25,7 +25,7 @@ void appendDecimalText(std::string& out, std::int32_t value);
 // number is not negative (" 12"), a minus sign when it is ("-1").
 std::string messageNumber(std::int64_t value);
 
-// The same text in a buffer of its own, for the decoder's hot path.
+// The same text in a buffer of its own: no allocation.
 struct MessageNumberText {
   char chars[24];
   std::size_t size;

@@ -20,8 +20,7 @@ class TokenVocabulary {
   // The keyword for `code`, blanks included, or an empty view when the code
   // has no row (0, odd codes, codes between rows, codes above 0xFFEC).
   static std::string_view lookup(std::uint32_t code) {
-    if (code > 0xFFFF || (code & 1) != 0) return {};
-    const std::uint8_t row = kIndex[code / 2];
+    const std::uint8_t row = rowNumber(code);
     return row == 0 ? std::string_view{} : kRowData[row - 1].text;
   }
 
@@ -38,8 +37,7 @@ class TokenVocabulary {
   // The fragment for `code`, or nullptr exactly where lookup() gives an
   // empty view.
   static const Fragment* fragment(std::uint32_t code) {
-    if (code > 0xFFFF || (code & 1) != 0) return nullptr;
-    const std::uint8_t row = kIndex[code / 2];
+    const std::uint8_t row = rowNumber(code);
     return row == 0 ? nullptr : &kFragmentData[row - 1];
   }
 
@@ -48,6 +46,11 @@ class TokenVocabulary {
   static const Row* end();
 
  private:
+  // Row number + 1 for `code`, 0 when it has no row.
+  static std::uint8_t rowNumber(std::uint32_t code) {
+    return code > 0xFFFF || (code & 1) != 0 ? 0 : kIndex[code / 2];
+  }
+
   static const Row* const kRowData;
   static const Fragment* const kFragmentData;
   // Row number + 1 for each even code, 0 where there is no row: one indexed
