@@ -94,23 +94,5 @@ TEST(ExternalFunction, ProgramDeclaresTheEightReadersItNeeds) {
   SysFreeString(s);
 }
 
-TEST(ByteString, LayoutHasCountBeforeAndTerminatorAfter) {
-  BSTR s = SysAllocStringByteLen("xyz", 3);
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringByteLen(s), 3u);
-  EXPECT_EQ(s[3], '\0');
-  std::uint32_t count;
-  std::memcpy(&count, s - 4, 4);
-  EXPECT_EQ(count, 3u);
-  SysFreeString(s);
-
-  BSTR zeroed = SysAllocStringByteLen(nullptr, 4);
-  ASSERT_NE(zeroed, nullptr);
-  EXPECT_EQ(std::string(zeroed, 4), std::string(4, '\0'));
-  SysFreeString(zeroed);
-  SysFreeString(nullptr);
-  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-}
-
 }  // namespace
 }  // namespace zarvex

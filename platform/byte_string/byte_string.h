@@ -1,14 +1,15 @@
 // Length-counted strings of 8-bit bytes: the string type the reader library
 // hands back to its callers.
 //
-// Layout of one allocation: a 32-bit byte count, the bytes, then two zero
-// bytes. The pointer handed out (a BSTR) points at the first byte, so the
-// count sits in the four bytes before it. A null BSTR is the "missing
+// Layout of one allocation: a header ending in a 32-bit byte count, the
+// bytes, then two zero bytes. The pointer handed out (a BSTR) points at the
+// first byte, so the count sits in the four bytes before it. Released short
+// strings leave their room to the thread's next one (see byte_string.cpp). A null BSTR is the "missing
 // string"; an allocation of zero bytes is the empty string, which is not null.
 //
-// Whoever receives a BSTR owns it and releases it with SysFreeString. Both the
-// library and the viewer compile these same definitions, so allocation and
-// release always match. On Windows the system's OLE Automation functions serve.
+// Whoever receives a BSTR owns it and releases it with SysFreeString, on any
+// thread. Both the library and the viewer compile these same definitions, so
+// allocation and release always match. On Windows the system's OLE Automation functions serve.
 #pragma once
 
 #ifdef _WIN32
