@@ -401,17 +401,24 @@ class Decoder {
     const std::int32_t token = m_token;
     const std::int32_t p = at + 2;
     m_position = p;
-    const std::size_t lengthBefore = m_rtf.size();
+    const Payload payload = payloadOf(token);
 
+    // A token that wrote its keyword is defined, whatever its payload writes.
+    bool wroteKeyword = false;
     if (const auto* keyword = TokenVocabulary::fragment(static_cast<std::uint32_t>(token))) {
       step([&] {
         m_rtf.putFromBlock(keyword->bytes, keyword->documentLength);
         m_plain.putFromBlock(keyword->bytes + keyword->kPlainStart, keyword->plainLength);
+        wroteKeyword = true;
       });
     }
+    if (wroteKeyword) {
+      if (payload != Payload::None) handle(p, payload);
+      return;
+    }
 
-    if (const Payload payload = payloadOf(token); payload != Payload::None) handle(p, payload);
-
+    const std::size_t lengthBefore = m_rtf.size();
+    if (payload != Payload::None) handle(p, payload);
     if (token != 0 && m_rtf.size() == lengthBefore) [[unlikely]] {
       step([&] { putUndefinedMarker(token); });
       step([&] { Advance(m_result.undefinedCalls, 1); });
