@@ -143,10 +143,14 @@ TEST(ByteString, TheLibrarysStringsAreReleasedHereAndItsRoomReused) {
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-TEST(ByteStringDeathTest, ReadingAReleasedStringIsCaughtEvenWhenItsRoomWaitsForReuse) {
+TEST(ByteStringDeathTest, ReadingAReleasedStringOrPastAStringsEndIsCaughtInReusedRoom) {
   BSTR s = make("released");
   SysFreeString(s);
   EXPECT_DEATH({ [[maybe_unused]] volatile char c = s[0]; }, "use-after-poison");
+  BSTR t = make("in use");
+  EXPECT_EQ(t[7], '\0');
+  EXPECT_DEATH({ [[maybe_unused]] volatile char c = t[8]; }, "use-after-poison");
+  SysFreeString(t);
 }
 #endif
 

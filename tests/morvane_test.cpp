@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -123,6 +124,25 @@ TEST_F(MorvaneTest, CountedStringsStopAtCountOrZeroByte) {
 
   const Bytes accent{'c', 'a', 'f', 0xE9, 0};
   EXPECT_EQ(take(m.getStringByteLen(accent.data(), 4)), "caf\xE9");
+}
+
+TEST_F(MorvaneTest, CountedStringsFindTheFirstZeroByteAtEveryCountAndPlace) {
+  // Counts of every size the reader looks at in words, a zero (or two, or
+  // a 0x80 byte just after one) at every place, and the bytes right after
+  // the counted ones unreadable to the address sanitizer.
+  for (std::size_t count = 0; count <= 40; ++count) {
+    for (std::size_t zero = 0; zero <= count; ++zero) {
+      for (const std::uint8_t after : {std::uint8_t{'Q'}, std::uint8_t{0}, std::uint8_t{0x80}, std::uint8_t{0x01}}) {
+        auto bytes = std::make_unique<std::uint8_t[]>(count);
+        for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>('A' + i % 26);
+        if (zero < count) bytes[zero] = 0;
+        if (zero + 1 < count) bytes[zero + 1] = after;
+        const std::string expected(reinterpret_cast<const char*>(bytes.get()), std::min(zero, count));
+        EXPECT_EQ(take(m.getStringByteLen(bytes.get(), static_cast<std::uint8_t>(count))), expected)
+            << "count " << count << ", zero at " << zero;
+      }
+    }
+  }
 }
 
 TEST_F(MorvaneTest, AmosStringRecordsTakeCountFromOffsetTwo) {

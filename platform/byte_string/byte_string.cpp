@@ -36,7 +36,6 @@ struct Header {
   std::atomic<std::uint32_t> holders;    // 0: not shared (freed outright); else 1 or 2
   std::uint32_t count;                   // the byte count, just before the bytes
 };
-static_assert(sizeof(Header) == 16);
 static_assert(offsetof(Header, count) + sizeof(std::uint32_t) == sizeof(Header),
               "the count sits in the four bytes before the string");
 
@@ -49,9 +48,14 @@ Header* headerOf(BSTR bstr) { return reinterpret_cast<Header*>(bstr - sizeof(Hea
 char* bytesOf(Header* block) { return reinterpret_cast<char*>(block) + sizeof(Header); }
 
 // Under the address sanitizer a released string stays unreadable while its
-// block waits in a spare slot, as if it had been freed.
+// block waits in a spare slot, as if it had been freed, and the spare room
+// after a string in use is as unreadable as the end of an allocation of its
+// size. (Both copies must then be built with the sanitizer, as they are.)
 void markReleased(Header* block) { ASAN_POISON_MEMORY_REGION(bytesOf(block), kSpareRoom + kTerminatorSize); }
-void markInUse(Header* block) { ASAN_UNPOISON_MEMORY_REGION(bytesOf(block), kSpareRoom + kTerminatorSize); }
+void markInUse(Header* block, std::uint32_t len) {
+  ASAN_UNPOISON_MEMORY_REGION(bytesOf(block), len + kTerminatorSize);
+  ASAN_POISON_MEMORY_REGION(bytesOf(block) + len + kTerminatorSize, kSpareRoom - len);
+}
 
 // Lets go of one share of a block; the last share frees it.
 void letGo(Header* block) {
@@ -86,18 +90,21 @@ Header* newBlock(std::size_t size, std::uint32_t holders) {
 }
 
 // A new spare block for the calling thread, in place of `old` (null, or
-// still out with its caller, who is left to free it); null when memory is
-// exhausted.
+// still out with its caller, who is then left to free it). Null when memory
+// is exhausted: `old` then stays the spare.
 [[gnu::noinline]] Header* replaceSpare(Header* old) {
-  if (old != nullptr) letGo(old);
   Header* block = newBlock(kSpareBlockSize, 2);
-  t_spare = block;
-  if (block != nullptr) {
-    block->owner = pthread_self();
-    pthread_once(&g_spareKeyOnce, makeSpareKey);
-    // Without the key the block still works; only its thread's end keeps it.
-    if (g_spareKeyMade) pthread_setspecific(g_spareKey, block);
+  if (block == nullptr) return nullptr;
+  block->owner = pthread_self();
+  pthread_once(&g_spareKeyOnce, makeSpareKey);
+  if (!g_spareKeyMade || pthread_setspecific(g_spareKey, block) != 0) {
+    // Nothing would give it up when the thread ends: a block of its own.
+    block->holders.store(0, std::memory_order_relaxed);
+    return block;
   }
+  // The key and the slot name the new block together from here on.
+  if (old != nullptr) letGo(old);
+  t_spare = block;
   return block;
 }
 
@@ -107,7 +114,6 @@ Header* spareBlock() {
   // One holder left means the caller released it: only this slot knows it.
   if (block != nullptr && block->holders.load(std::memory_order_acquire) == 1) [[likely]] {
     block->holders.store(2, std::memory_order_relaxed);
-    markInUse(block);
     return block;
   }
   return replaceSpare(block);
@@ -119,6 +125,7 @@ BSTR SysAllocStringByteLen(const char* psz, std::uint32_t len) {
   Header* block;
   if (len <= kSpareRoom) {
     block = spareBlock();
+    if (block != nullptr) markInUse(block, len);
   } else {
 #if SIZE_MAX <= UINT32_MAX
     // Where size_t is 32 bits, header + bytes + terminator can overflow it.
