@@ -119,14 +119,11 @@ template <bool Upper>
 ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, std::string_view text) {
   if (text.size() <= 16) {
     // Most names and many texts: one vector test, two fixed-size writes.
-    char bytes[StringAppender::kBlock] = {};
-    copyPiece(bytes, text.data(), text.size());
-    SixteenBytes v = loadSixteen(bytes, 16);
+    SixteenBytes v = loadUpToSixteen(text.data(), text.size());
     if constexpr (Upper) v = upperLatin1(v);
     if (!anyRtfSpecialOrBreak(v)) {
-      std::memcpy(bytes, &v, sizeof v);
-      rtf.putFromBlock(bytes, text.size());
-      plain.putFromBlock(bytes, text.size());
+      rtf.putSixteen(v, text.size());
+      plain.putSixteen(v, text.size());
       return;
     }
   }
@@ -142,14 +139,9 @@ ZARVEX_UNTRACED void appendFileText(StringAppender& rtf, StringAppender& plain, 
       // The last characters are taken with zeros after them, which need
       // nothing and are not written.
       const std::size_t count = std::min<std::size_t>(16, chunk.size() - i);
-      char bytes[16] = {};
-      if (count == 16) {
-        std::memcpy(bytes, chunk.data() + i, 16);
-      } else {
-        for (std::size_t k = 0; k < count; ++k) bytes[k] = chunk[i + k];
-      }
-      SixteenBytes v = loadSixteen(bytes, 16);
+      SixteenBytes v = count == 16 ? loadSixteen(chunk.data() + i, 16) : loadUpToSixteen(chunk.data() + i, count);
       if constexpr (Upper) v = upperLatin1(v);
+      char bytes[16];
       std::memcpy(bytes, &v, sizeof v);
       if (!anyRtfSpecialOrBreak(v)) {
         std::memcpy(r, bytes, sizeof bytes);

@@ -17,9 +17,18 @@ ZARVEX_UNTRACED char* writeHexText(char* out, std::uint32_t value) {
 
 namespace {
 
+// How many decimal digits `magnitude` has.
+int decimalDigitCount(std::uint64_t magnitude) {
+  int count = 1;
+  for (std::uint64_t power = 10; count < 20 && magnitude >= power; power *= 10) ++count;
+  return count;
+}
+
 // The decimal digits of `magnitude`, two at a time from the right, ending
-// just before `end`; returns where they start.
-char* digitsBefore(char* end, std::uint64_t magnitude) {
+// just before `end`. Written straight into their place: digits built in a
+// scratch buffer and copied on in wider loads would stall the processor,
+// which cannot forward several small stores to one load.
+void digitsBefore(char* end, std::uint64_t magnitude) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -35,7 +44,6 @@ char* digitsBefore(char* end, std::uint64_t magnitude) {
   } else {
     *--end = static_cast<char>('0' + magnitude);
   }
-  return end;
 }
 
 }  // namespace
@@ -45,12 +53,9 @@ ZARVEX_UNTRACED char* writeDecimalText(char* out, std::int32_t value) {
   const std::uint32_t magnitude =
       value < 0 ? 0 - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
   if (value < 0) *out++ = '-';
-  // At most ten digits, ending at the tenth byte of a scratch buffer; then
-  // ten bytes copied at once, the digits first.
-  char digits[20] = {};
-  const char* first = digitsBefore(digits + 10, magnitude);
-  std::memcpy(out, first, 10);  // the caller's room holds 10 after a sign
-  return out + (digits + 10 - first);
+  char* const end = out + decimalDigitCount(magnitude);
+  digitsBefore(end, magnitude);
+  return end;
 }
 
 void appendHexText(std::string& out, std::int32_t value) {
@@ -68,12 +73,9 @@ ZARVEX_UNTRACED MessageNumberText messageNumberText(std::int64_t value) {
   // Negated as unsigned, so that the most negative value has its digits too.
   const std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  char digits[20];
-  const char* first = digitsBefore(digits + sizeof digits, magnitude);
   text.chars[0] = value < 0 ? '-' : ' ';
-  const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
-  std::memcpy(text.chars + 1, first, count);
-  text.size = count + 1;
+  text.size = 1 + static_cast<std::size_t>(decimalDigitCount(magnitude));
+  digitsBefore(text.chars + text.size, magnitude);
   return text;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "sixteen_bytes.h"
 #include "untraced.h"
 
 namespace zarvex {
@@ -82,6 +83,13 @@ class StringAppender {
     m_used += count;
   }
   static constexpr std::size_t kBlock = 32;
+
+  // The first `count` (at most 16) bytes of `bytes`: one sixteen-byte store.
+  ZARVEX_HOT_UNTRACED void putSixteen(SixteenBytes bytes, std::size_t count) {
+    if (kCapacity - m_used < sizeof bytes) [[unlikely]] flush();
+    std::memcpy(m_buffer + m_used, &bytes, sizeof bytes);
+    m_used += count;
+  }
 
   // Any number of characters from `from`, which must have readable bytes up
   // to kBlock past the last of them: fixed-size writes only.
