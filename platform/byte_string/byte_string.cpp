@@ -167,5 +167,4 @@ void SysFreeString(BSTR bstr) {
   }
 }
 
-std::uint32_t SysStringByteLen(BSTR bstr) { return bstr == nullptr ? 0 : headerOf(bstr)->count; }
 #endif

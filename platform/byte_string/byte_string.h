@@ -16,6 +16,7 @@
 #include <oleauto.h>
 #else
 #include <cstdint>
+#include <cstring>
 
 using BSTR = char*;
 
@@ -26,6 +27,12 @@ BSTR SysAllocStringByteLen(const char* psz, std::uint32_t len);
 // Releases a string from SysAllocStringByteLen; null is ignored.
 void SysFreeString(BSTR bstr);
 
-// The byte count of a string; 0 for null.
-std::uint32_t SysStringByteLen(BSTR bstr);
+// The byte count of a string; 0 for null. Read where the layout keeps it,
+// without a call: a listing asks for it once a name.
+inline std::uint32_t SysStringByteLen(BSTR bstr) {
+  if (bstr == nullptr) return 0;
+  std::uint32_t count;
+  std::memcpy(&count, bstr - sizeof count, sizeof count);
+  return count;
+}
 #endif
