@@ -176,6 +176,7 @@ constexpr std::string_view shownText(std::string_view fragment) {
 struct PaddedText {
   char bytes[StringAppender::kBlock]{};
   std::uint8_t length = 0;
+  constexpr std::string_view view() const { return {bytes, length}; }
 };
 
 constexpr PaddedText padded(std::string_view text) {
@@ -421,13 +422,17 @@ class Decoder {
   // number as messages write it, green in the document. Out of line: rare,
   // and the token loop stays small without it.
   [[gnu::noinline]] void putUndefinedMarker(std::int32_t token) {
+    static constexpr PaddedText kOpen = padded("{\\cf2 <!--");
+    static constexpr PaddedText kClose = padded(" -->}");
+    static constexpr PaddedText kShownOpen = padded(shownText(kOpen.view()));
+    static constexpr PaddedText kShownClose = padded(" -->");
     const MessageNumberText number = messageNumberText(token);
-    m_rtf.put("{\\cf2 <!--");
+    putPadded(m_rtf, kOpen);
     m_rtf.put(number.view());
-    m_rtf.put(" -->}");
-    m_plain.put("<!--");
+    putPadded(m_rtf, kClose);
+    putPadded(m_plain, kShownOpen);
     m_plain.put(number.view());
-    m_plain.put(" -->");
+    putPadded(m_plain, kShownClose);
   }
 
   void handle(std::int32_t p, Payload payload) {
