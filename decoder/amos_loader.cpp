@@ -176,7 +176,6 @@ constexpr std::string_view shownText(std::string_view fragment) {
 struct PaddedText {
   char bytes[StringAppender::kBlock]{};
   std::uint8_t length = 0;
-  constexpr std::string_view view() const { return {bytes, length}; }
 };
 
 constexpr PaddedText padded(std::string_view text) {
@@ -422,10 +421,12 @@ class Decoder {
   // number as messages write it, green in the document. Out of line: rare,
   // and the token loop stays small without it.
   [[gnu::noinline]] void putUndefinedMarker(std::int32_t token) {
-    static constexpr PaddedText kOpen = padded("{\\cf2 <!--");
-    static constexpr PaddedText kClose = padded(" -->}");
-    static constexpr PaddedText kShownOpen = padded(shownText(kOpen.view()));
-    static constexpr PaddedText kShownClose = padded(" -->");
+    static constexpr std::string_view kOpenText = "{\\cf2 <!--";
+    static constexpr std::string_view kCloseText = " -->}";
+    static constexpr PaddedText kOpen = padded(kOpenText);
+    static constexpr PaddedText kClose = padded(kCloseText);
+    static constexpr PaddedText kShownOpen = padded(shownText(kOpenText));
+    static constexpr PaddedText kShownClose = padded(shownText(kCloseText));
     const MessageNumberText number = messageNumberText(token);
     putPadded(m_rtf, kOpen);
     m_rtf.put(number.view());
