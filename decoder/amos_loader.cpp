@@ -395,13 +395,14 @@ class Decoder {
     m_position = p;
     const Payload payload = payloadOf(token);
 
-    // A token that wrote its keyword is defined, whatever its payload writes.
+    // A token that wrote its keyword to the document is defined, whatever its
+    // payload writes (and even when its plain form could not be written).
     bool wroteKeyword = false;
     if (const auto* keyword = TokenVocabulary::fragment(static_cast<std::uint32_t>(token))) {
       step([&] {
         m_rtf.putFromBlock(keyword->bytes, keyword->documentLength);
-        m_plain.putFromBlock(keyword->bytes + keyword->kPlainStart, keyword->plainLength);
         wroteKeyword = true;
+        m_plain.putFromBlock(keyword->bytes + keyword->kPlainStart, keyword->plainLength);
       });
     }
     if (wroteKeyword) {

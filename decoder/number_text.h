@@ -9,9 +9,8 @@
 
 namespace zarvex {
 
-// The same texts written at `out`, which has room for 8 and 11 characters
-// (writeDecimalText may use all 11 whatever the number); each returns the
-// end of the text.
+// The same texts written at `out`, which has room for 8 and 11 characters;
+// each writes only its text and returns the end of it.
 char* writeHexText(char* out, std::uint32_t value);
 char* writeDecimalText(char* out, std::int32_t value);
 

@@ -21,9 +21,10 @@ inline SixteenBytes loadSixteen(const char* from, std::size_t count) {
 }
 
 // The first `count` (at most 16) bytes at `from`, zero bytes after them,
-// reading no byte past them and built in registers. A short text copied into
-// a scratch buffer and loaded from there whole would stall the processor,
-// which cannot forward several small stores to one wide load.
+// reading no byte past them. On little-endian machines the vector is built
+// in registers: a short text copied into a scratch buffer and loaded from
+// there whole would stall the processor, which cannot forward several small
+// stores to one wide load.
 inline SixteenBytes loadUpToSixteen(const char* from, std::size_t count) {
   if constexpr (std::endian::native != std::endian::little) {
     return loadSixteen(from, count);

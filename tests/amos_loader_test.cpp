@@ -25,12 +25,18 @@
 #else
 #define ZARVEX_TEST_ALLOCATIONS_FAIL 1
 static std::size_t g_failOnceAbove = 0;
+// How many such allocations succeed before the one that fails.
+static int g_largeAllocationsBeforeFailure = 0;
 
 // The other forms of new call this one; the library's delete frees.
 void* operator new(std::size_t size) {
   if (g_failOnceAbove != 0 && size > g_failOnceAbove) {
-    g_failOnceAbove = 0;
-    throw std::bad_alloc();
+    if (g_largeAllocationsBeforeFailure > 0) {
+      --g_largeAllocationsBeforeFailure;
+    } else {
+      g_failOnceAbove = 0;
+      throw std::bad_alloc();
+    }
   }
   for (;;) {
     if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
@@ -472,6 +478,45 @@ TEST_F(AmosLoaderTest, MemoryRunningOutAsTheDocumentIsClosedLosesNoLine) {
     EXPECT_EQ(loaded.PlainListing, plain);
     EXPECT_EQ(answering.view().plainText(), plain) << (answer == MessageAnswer::Cancel ? "Cancel" : "OK");
   }
+#endif
+}
+
+// The plain listing outgrows its room (the document does not) while a
+// keyword is written, and memory runs out there: the keyword is in the
+// document, so its token is not undefined.
+TEST_F(AmosLoaderTest, AKeywordWrittenToTheDocumentIsDefinedWhenItsPlainFormCannotBeWritten) {
+#if !ZARVEX_TEST_ALLOCATIONS_FAIL
+  GTEST_SKIP() << "the sanitizer's allocator cannot be made to fail";
+#else
+  // A long header text makes the file large and its listing short of it;
+  // lines of Print make the plain listing longer than the file.
+  TokenLine line;
+  for (int i = 0; i < 126; ++i) line.token(0x0476);
+  const Bytes file = testing::programFile(std::string(95000, 'H'), std::vector<TokenLine>(200, line));
+  const std::string path = folder.file("program.AMOS");
+  testing::writeFile(path, file);
+  testing::RecordingHost answering;
+  answering.answers = {MessageAnswer::Ok};
+  ListingState loaded;
+  // The document's room is the first allocation above the file's size; the
+  // plain listing's growth the second.
+  g_failOnceAbove = file.size() + 17;
+  g_largeAllocationsBeforeFailure = 1;
+  const auto result = LoadAmosFile(path, loaded, answering);
+  const bool failed = g_failOnceAbove == 0;
+  g_failOnceAbove = 0;
+  g_largeAllocationsBeforeFailure = 0;
+  ASSERT_TRUE(failed) << "no allocation failed";
+  ASSERT_FALSE(answering.messages.empty());
+  EXPECT_EQ(answering.messages[0].text, "Error 7: Out of memory");
+  EXPECT_EQ(result.undefinedCalls, 0);
+  EXPECT_EQ(loaded.RtfDocument.find("<!--"), std::string::npos);
+  std::size_t prints = 0;
+  for (std::size_t at = loaded.RtfDocument.find("{\\b Print }"); at != std::string::npos;
+       at = loaded.RtfDocument.find("{\\b Print }", at + 1)) {
+    ++prints;
+  }
+  EXPECT_EQ(prints, 200u * 126u);
 #endif
 }
 
