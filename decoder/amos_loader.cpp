@@ -171,21 +171,6 @@ constexpr std::string_view shownText(std::string_view fragment) {
   return fragment;
 }
 
-// A piece of the decoder's own text, padded so that it is written with one
-// fixed-size copy (StringAppender::putFromBlock).
-struct PaddedText {
-  char bytes[StringAppender::kBlock]{};
-  std::uint8_t length = 0;
-};
-
-constexpr PaddedText padded(std::string_view text) {
-  if (text.size() > StringAppender::kBlock) throw "longer than a block";
-  PaddedText out;
-  for (std::size_t i = 0; i < text.size(); ++i) out.bytes[i] = text[i];
-  out.length = static_cast<std::uint8_t>(text.size());
-  return out;
-}
-
 // What a text token's payload is framed with in the document, and the
 // characters the frame shows.
 struct TextFrame {

@@ -10,30 +10,18 @@ namespace zarvex {
 
 namespace {
 
-// A group's opening as the document writes it, padded for a fixed-size copy.
-struct GroupOpening {
-  char bytes[StringAppender::kBlock];
-  std::size_t length;
-};
+constexpr PaddedText kParagraphEnd = padded("\\par\r\n");
 
-constexpr GroupOpening opening(std::string_view text) {
-  GroupOpening g{};
-  for (std::size_t i = 0; i < text.size(); ++i) g.bytes[i] = text[i];
-  g.length = text.size();
-  return g;
-}
-
-constexpr GroupOpening kParagraphEnd = opening("\\par\r\n");
-
-const GroupOpening& groupOpening(TextStyle style) {
-  static constexpr GroupOpening kOpenings[] = {
-      opening(""),        // Plain
-      opening("{\\b "),    // Keyword
-      opening("{\\cf1 "),  // Number
-      opening("{\\cf3 "),  // String
-      opening("{\\cf7 "),  // Comment
-      opening("{\\cf2 "),  // Unknown
-      opening("{\\cf7 "),  // Marker
+// A group's opening as the document writes it.
+const PaddedText& groupOpening(TextStyle style) {
+  static constexpr PaddedText kOpenings[] = {
+      padded(""),        // Plain
+      padded("{\\b "),    // Keyword
+      padded("{\\cf1 "),  // Number
+      padded("{\\cf3 "),  // String
+      padded("{\\cf7 "),  // Comment
+      padded("{\\cf2 "),  // Unknown
+      padded("{\\cf7 "),  // Marker
   };
   static_assert(static_cast<std::size_t>(TextStyle::Marker) + 1 == std::size(kOpenings));
   return kOpenings[static_cast<std::size_t>(style)];
@@ -115,7 +103,7 @@ void ListingLine::appendRtf(StringAppender& out) const {
     std::size_t done = 0;
     for (const Span& span : spans) {
       copy(chars + done, span.begin - done);
-      const GroupOpening& open = groupOpening(span.style);
+      const PaddedText& open = groupOpening(span.style);
       copy(open.bytes, open.length);
       copy(chars + span.begin, span.end - span.begin);
       *o++ = '}';
@@ -129,7 +117,7 @@ void ListingLine::appendRtf(StringAppender& out) const {
   std::size_t done = 0;
   for (const Span& span : spans) {
     appendRtfCharacters(out, text.substr(done, span.begin - done));
-    const GroupOpening& open = groupOpening(span.style);
+    const PaddedText& open = groupOpening(span.style);
     out.put(std::string_view(open.bytes, open.length));
     appendRtfCharacters(out, text.substr(span.begin, span.end - span.begin));
     out.put('}');

@@ -31,10 +31,6 @@ namespace {
   return o + 1;
 }
 
-}  // namespace
-
-namespace {
-
 bool anyRtfSpecial(SixteenBytes v) { return anySet(where(v < 0x20) | where(v == '\\') | where(v == '{') | where(v == '}')); }
 
 }  // namespace

@@ -134,4 +134,20 @@ class StringAppender {
   char m_buffer[kCapacity];
 };
 
+// A piece of the listing's own text (a group's opening, a frame, a paragraph
+// end), padded to a block so that putFromBlock writes it with one fixed-size
+// copy.
+struct PaddedText {
+  char bytes[StringAppender::kBlock]{};
+  std::size_t length = 0;
+};
+
+constexpr PaddedText padded(std::string_view text) {
+  if (text.size() > StringAppender::kBlock) throw "longer than a block";
+  PaddedText out;
+  for (std::size_t i = 0; i < text.size(); ++i) out.bytes[i] = text[i];
+  out.length = text.size();
+  return out;
+}
+
 }  // namespace zarvex
