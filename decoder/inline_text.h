@@ -26,7 +26,6 @@ class InlineText {
 
   // All Capacity bytes of the row's storage, the text first and zeros after
   // it: readable as a whole, for copies of a fixed size.
-  static constexpr std::size_t kCapacity = Capacity;
   constexpr const char* storage() const { return m_chars; }
   constexpr std::string_view view() const { return *this; }
 
