@@ -1,13 +1,20 @@
-// What a bank listing says of each bank, and the files its extraction
-// writes, by name:
-//   NAME.banks line:  "NUMBER TYPE chip|fast LENGTH[ N images| N samples]"
-//   NAME.bankNN.abk                 the bank's bytes as they stand (NN: hex, 2 digits or more)
+// The files a bank's extraction makes, by name (NAME the whole name of the
+// file the banks were read from, NN the bank number in hex, 2 digits or more):
+//   NAME.bankNN.abk                 the bank's bytes as they stand (every bank)
 //   NAME.bankNN.imageMMM.png        each non-empty image of a sprite or icon bank
 //   NAME.bankNN.picture.png         a packed picture
 //   NAME.bankNN.sampleMMM.wav       each sample
-// NAME is the whole name of the file the banks were read from.
+//   NAME.bankNN.amal.txt            an AMAL bank's movements and programs
+//   NAME.bankNN.resourceMMM.png     each image of a resource bank, then its
+//   NAME.bankNN.messages.txt        messages and
+//   NAME.bankNN.programs.txt        Interface programs
+//   NAME.bankNN.menu.txt            a menu bank's tree
+//   NAME.bankNN.mod                 a tracker bank's module
+// Both front ends write these: zarvex-list all of them, the bank viewer the
+// one that holds what it shows.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,9 +23,6 @@
 #include "bank_set.h"
 
 namespace zarvex {
-
-// One line of the bank listing, without its line feed.
-std::string bankListingLine(const Bank& bank);
 
 // "NAME.bankNN".
 std::string bankFileStem(const std::string& fileName, const Bank& bank);
@@ -31,12 +35,22 @@ std::string numberedOutputName(const std::string& stem, const char* kind, int nu
 struct BankOutput {
   std::string name;
   std::vector<std::uint8_t> bytes;
-  const BankPicture* picture = nullptr;  // valid during the callback only
+  const BankPicture* picture = nullptr;  // valid while the output is handled only
 };
 
-// Calls `write` for each file of `bank`'s extraction, in order: the bank
-// itself first. Throws BankDamage when its content is damaged (the files
-// before the damage have been given by then).
-void forEachBankOutput(const std::string& fileName, const Bank& bank, const std::function<void(const BankOutput&)>& write);
+// Takes a bank's outputs one by one. `wants` lets a caller that needs only
+// some of them spare the making of the others.
+class BankOutputSink {
+ public:
+  virtual ~BankOutputSink() = default;
+  virtual bool wants(const std::string& name) const = 0;
+  virtual void take(const BankOutput& output) = 0;
+};
+
+// Hands each output of `bank` to `sink`, in order: the bank itself first.
+// Throws BankDamage when its content is damaged (the outputs before the
+// damage have been handed over by then).
+void forEachBankOutput(const std::string& fileName, const Bank& bank, BankOutputSink& sink);
+void forEachBankOutput(const std::string& fileName, const Bank& bank, const std::function<void(const BankOutput&)>& take);
 
 }  // namespace zarvex

@@ -61,14 +61,14 @@ Bank memoryBank(std::span<const std::uint8_t> file, std::size_t start) {
   if (length < kMemoryHeader - 12) damaged(start + 8, file.size(), "the bank's length is shorter than its name");
   need(file, start, std::uint64_t{12} + length, "the bank runs past the end");
   Bank bank;
-  bank.kind = BankKind::Memory;
   bank.number = static_cast<std::uint16_t>(u16At(h + 4));
   bank.chip = u16At(h + 6) == 0;
   bank.typeName.assign(reinterpret_cast<const char*>(h + 12), 8);
   while (!bank.typeName.empty() && bank.typeName.back() == ' ') bank.typeName.pop_back();
+  bank.kind = memoryBankKind(bank.typeName);
   bank.offset = start;
   bank.bytes = file.subspan(start, 12 + std::size_t{length});
-  if (bank.typeName == "Samples" && bank.bytes.size() >= kMemoryHeader + 2) {
+  if (bank.kind == BankKind::Samples && bank.bytes.size() >= kMemoryHeader + 2) {
     bank.itemCount = static_cast<std::int32_t>(u16At(h + kMemoryHeader));
   }
   return bank;
@@ -86,6 +86,22 @@ void readSet(std::span<const std::uint8_t> file, std::size_t start, BankSet& set
 }
 
 }  // namespace
+
+BankKind memoryBankKind(std::string_view typeName) {
+  struct Name {
+    std::string_view typeName;
+    BankKind kind;
+  };
+  static constexpr Name kNames[] = {
+      {"Samples", BankKind::Samples}, {"Pac.Pic.", BankKind::PackedPicture}, {"Amal", BankKind::Amal},
+      {"Resource", BankKind::Resource}, {"Menu", BankKind::Menu}, {"Tracker", BankKind::Tracker},
+      {"Music", BankKind::Music},
+  };
+  for (const Name& name : kNames) {
+    if (name.typeName == typeName) return name.kind;
+  }
+  return BankKind::Data;
+}
 
 BankSource bankSourceOf(std::span<const std::uint8_t> file) {
   if (hasMagic(file, 0, "AMOS")) return BankSource::Program;

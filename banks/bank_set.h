@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarvex {
@@ -22,19 +23,28 @@ namespace zarvex {
 // smaller than this (an Amiga had a few megabytes of memory in all).
 inline constexpr std::int64_t kMaxBankFileSize = 16 * 1024 * 1024;
 
-enum class BankKind { Sprites, Icons, Memory };
+// What a bank holds, decided once when it is read: sprite and icon banks by
+// their magic, memory banks by their type name. Data stands for any memory
+// bank Zarvex has no reader for (shown and extracted as its bytes).
+enum class BankKind { Sprites, Icons, Samples, PackedPicture, Amal, Resource, Menu, Tracker, Music, Data };
+
+// The kind of a memory bank whose type name, trailing blanks dropped, is `typeName`.
+BankKind memoryBankKind(std::string_view typeName);
 
 struct Bank {
   std::uint16_t number = 0;
-  BankKind kind = BankKind::Memory;
+  BankKind kind = BankKind::Data;
   std::string typeName;  // "Sprites", "Icons", or the memory bank's name without trailing blanks
   bool chip = true;      // sprite and icon banks live in chip memory
   std::size_t offset = 0;           // where the bank starts in the bytes read
   std::span<const std::uint8_t> bytes;  // the whole bank, headers included
   std::int32_t itemCount = -1;      // images of a sprite or icon bank, samples of a sample bank; else -1
 
+  // Sprite and icon banks have a header of their own; every other bank is
+  // a memory bank ("AmBk").
+  bool isMemoryBank() const { return kind != BankKind::Sprites && kind != BankKind::Icons; }
   // The data of a memory bank, after its 20 bytes of header.
-  std::span<const std::uint8_t> data() const { return kind == BankKind::Memory ? bytes.subspan(20) : bytes; }
+  std::span<const std::uint8_t> data() const { return isMemoryBank() ? bytes.subspan(20) : bytes; }
 };
 
 struct BankSet {

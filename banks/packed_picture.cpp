@@ -22,9 +22,10 @@ class Unpacker {
  public:
   explicit Unpacker(std::span<const std::uint8_t> bank) : m_bank(bank) {}
 
-  PackedPicture run() {
+  // The picture whose headers start at `at`; `colours`, when given, replaces
+  // the screen header's palette and display mode (or the grey levels).
+  PackedPicture run(std::size_t at, const PictureColours* colours) {
     PackedPicture result;
-    std::size_t at = kDataStart;
     need(at, 4, "the picture's header is cut short");
     if (isScreenMagic(u32At(m_bank.data() + at))) {
       need(at, kScreenHeader, "the screen header is cut short");
@@ -37,6 +38,10 @@ class Unpacker {
       at += kScreenHeader;
     } else {
       for (std::size_t i = 0; i < result.palette.size(); ++i) result.palette[i] = amigaColour((i % 16) * 0x111);
+    }
+    if (colours != nullptr) {
+      result.palette = colours->palette;
+      result.displayMode = colours->displayMode;
     }
     need(at, kPictureHeader, "the picture header is cut short");
     const std::uint8_t* h = m_bank.data() + at;
@@ -117,6 +122,21 @@ class Unpacker {
 
 }  // namespace
 
-PackedPicture unpackPicture(const Bank& bank) { return Unpacker(bank.bytes).run(); }
+PackedPicture unpackPicture(const Bank& bank) { return Unpacker(bank.bytes).run(kDataStart, nullptr); }
+
+PackedPicture unpackPictureAt(const Bank& bank, std::size_t offset, const PictureColours& colours) {
+  return Unpacker(bank.bytes).run(offset, &colours);
+}
+
+}  // namespace zarvex
+
+namespace zarvex {
+
+void packedPictureOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink) {
+  std::string name = stem + ".picture.png";
+  if (!sink.wants(name)) return;
+  const PackedPicture packed = unpackPicture(bank);
+  sink.take({std::move(name), {}, &packed.picture});
+}
 
 }  // namespace zarvex

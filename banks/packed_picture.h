@@ -7,6 +7,9 @@
 #include <cstdint>
 
 #include "bank_picture.h"
+#include <string>
+
+#include "bank_outputs.h"
 #include "bank_set.h"
 
 namespace zarvex {
@@ -38,5 +41,19 @@ struct PackedPicture {
 // when a header or stream runs past the bank's end or the sizes make no
 // picture.
 PackedPicture unpackPicture(const Bank& bank);
+
+// Colours given from outside the picture: its palette and display mode.
+struct PictureColours {
+  Palette palette{};
+  std::uint16_t displayMode = 0;
+};
+
+// The picture whose headers start `offset` bytes into `bank` (a screen
+// header there is skipped), coloured by `colours`: the images of resource
+// banks, which share one palette.
+PackedPicture unpackPictureAt(const Bank& bank, std::size_t offset, const PictureColours& colours);
+
+// The outputs after the bank's own bytes, named from `stem` ("NAME.bankNN").
+void packedPictureOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink);
 
 }  // namespace zarvex

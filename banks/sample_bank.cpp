@@ -69,3 +69,14 @@ std::vector<std::uint8_t> wavFile(const Sample& sample) {
 }
 
 }  // namespace zarvex
+
+namespace zarvex {
+
+void sampleBankOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink) {
+  for (const Sample& sample : readSamples(bank)) {
+    std::string name = numberedOutputName(stem, "sample", sample.slot, "wav");
+    if (sink.wants(name)) sink.take({std::move(name), wavFile(sample), nullptr});
+  }
+}
+
+}  // namespace zarvex

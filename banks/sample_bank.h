@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_outputs.h"
 #include "bank_set.h"
 
 namespace zarvex {
@@ -27,5 +28,8 @@ std::vector<Sample> readSamples(const Bank& bank);
 
 // The sample as a WAV file: 8-bit unsigned mono at its rate.
 std::vector<std::uint8_t> wavFile(const Sample& sample);
+
+// The outputs after the bank's own bytes, named from `stem` ("NAME.bankNN").
+void sampleBankOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink);
 
 }  // namespace zarvex

@@ -6,7 +6,7 @@ namespace zarvex {
 
 SpriteBank readSpriteBank(const Bank& bank) {
   SpriteBank result;
-  if (bank.kind == BankKind::Memory || bank.bytes.size() < 6 + 64) return result;
+  if (bank.isMemoryBank() || bank.bytes.size() < 6 + 64) return result;
   const std::uint8_t* bytes = bank.bytes.data();
   const std::size_t paletteAt = bank.bytes.size() - 64;
   const std::uint32_t count = banks::u16At(bytes + 4);
@@ -33,6 +33,21 @@ SpriteBank readSpriteBank(const Bank& bank) {
 BankPicture spritePicture(const SpriteImage& image, const Palette& palette) {
   if (image.empty()) return {};
   return planarPicture(image.planes, image.width / 8, image.height, image.depth, palette);
+}
+
+}  // namespace zarvex
+
+namespace zarvex {
+
+void spriteBankOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink) {
+  const SpriteBank sprites = readSpriteBank(bank);
+  for (const SpriteImage& image : sprites.images) {
+    if (image.empty()) continue;
+    std::string name = numberedOutputName(stem, "image", image.slot, "png");
+    if (!sink.wants(name)) continue;
+    const BankPicture picture = spritePicture(image, sprites.palette);
+    sink.take({std::move(name), {}, &picture});
+  }
 }
 
 }  // namespace zarvex

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "bank_picture.h"
+#include <string>
+
+#include "bank_outputs.h"
 #include "bank_set.h"
 
 namespace zarvex {
@@ -35,5 +38,8 @@ SpriteBank readSpriteBank(const Bank& bank);
 
 // The picture of a non-empty image, colours by the bank's palette.
 BankPicture spritePicture(const SpriteImage& image, const Palette& palette);
+
+// The outputs after the bank's own bytes, named from `stem` ("NAME.bankNN").
+void spriteBankOutputs(const std::string& stem, const Bank& bank, BankOutputSink& sink);
 
 }  // namespace zarvex

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "packed_picture.h"

@@ -6,11 +6,10 @@
 #include <stdexcept>
 
 #include "atomic_file.h"
-#include "bank_outputs.h"
-#include "bank_set.h"
+#include "bank_file.h"
+#include "bank_output_files.h"
+#include "bank_kinds.h"
 #include "console_output.h"
-#include "file_system.h"
-#include "png_encoder.h"
 #include "runtime_error.h"
 
 namespace zarvex {
@@ -18,30 +17,6 @@ namespace zarvex {
 namespace {
 
 enum { kOk = 0, kCannotLoad = 1, kDamaged = 3 };
-
-struct LoadedFile {
-  std::vector<std::uint8_t> bytes;  // the file and one zero byte
-  std::span<const std::uint8_t> file() const { return {bytes.data(), bytes.size() - 1}; }
-};
-
-std::optional<LoadedFile> load(const std::string& path, std::FILE* messages) {
-  try {
-    const ReadOnlyFile file(path);
-    if (file.size() > kMaxBankFileSize) {
-      writeTo(messages, {"zarvex-list: ", path, ": the file is too big to hold banks\n"});
-      return std::nullopt;
-    }
-    LoadedFile loaded{file.readImage(file.size())};
-    if (bankSourceOf(loaded.file()) == BankSource::Unknown) {
-      writeTo(messages, {"zarvex-list: ", path, ": neither an AMOS program nor a bank file\n"});
-      return std::nullopt;
-    }
-    return loaded;
-  } catch (const RuntimeError& e) {
-    writeTo(messages, {"zarvex-list: ", path, ": Error loading file: ", e.description(), "\n"});
-    return std::nullopt;
-  }
-}
 
 void reportDamage(const std::string& path, std::int64_t offset, const std::string& what, std::FILE* messages) {
   writeTo(messages, {"zarvex-list: ", path, ": damaged bank at offset ", std::to_string(offset), ": ", what, "\n"});
@@ -62,12 +37,15 @@ template <typename Use>
 int forEachBankSet(const std::vector<std::string>& files, std::FILE* messages, Use use) {
   int status = kOk;
   for (const std::string& path : files) {
-    const auto loaded = load(path, messages);
-    if (!loaded) {
+    std::optional<BankFile> file;
+    try {
+      file = BankFile::read(path);
+    } catch (const RuntimeError& e) {
+      writeTo(messages, {"zarvex-list: Error loading file: ", e.description(), "\n"});
       status = kCannotLoad;
       continue;
     }
-    const BankSet set = readBanks(loaded->file());
+    const BankSet& set = file->banks();
     const int used = use(path, set);
     if (used == kStop) return kCannotLoad;
     status = worse(status, used);
@@ -90,6 +68,19 @@ int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* 
   });
 }
 
+int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages) {
+  return forEachBankSet(files, messages, [&](const std::string&, const BankSet& set) {
+    int status = kOk;
+    for (const Bank& bank : set.banks) {
+      const auto summary = bankSummary(bank);
+      if (!summary) continue;
+      if (!writeTo(out, {summary->line, "\n"})) return kStop;
+      if (summary->damaged) status = kDamaged;
+    }
+    return status;
+  });
+}
+
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
   return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -98,12 +89,7 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       for (const Bank& bank : set.banks) {
         try {
           forEachBankOutput(name, bank, [&](const BankOutput& output) {
-            const std::string target = (std::filesystem::path(folder) / output.name).string();
-            if (output.picture != nullptr) {
-              writeFileAtomically(target, encodePng(*output.picture));
-            } else {
-              writeFileAtomically(target, output.bytes);
-            }
+            writeFileAtomically((std::filesystem::path(folder) / output.name).string(), bankOutputFile(output));
           });
         } catch (const BankDamage& damage) {
           reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);

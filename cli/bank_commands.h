@@ -1,5 +1,7 @@
 // zarvex-list's bank commands: --banks lists the banks of programs and bank
-// files, --extract writes each bank and its pictures and sounds as files.
+// files, --summary describes the banks read in depth (AMAL, resources,
+// menus, tracker modules, music), --extract writes each bank and the files
+// made of it, --render writes the sound of music and tracker banks.
 #pragma once
 
 #include <cstdio>
@@ -11,6 +13,7 @@ namespace zarvex {
 // Exit statuses, as for listings: 0 success, 1 a file could not be read or a
 // file could not be written, 3 a bank was damaged (what came before it done).
 int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
+int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages);
 
 }  // namespace zarvex

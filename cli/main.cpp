@@ -33,6 +33,7 @@ constexpr const char* kUsageText =
     "Usage: zarvex-list [--complete] [--text | --rtf] [--quiet] FILE...\n"
     "       zarvex-list --asc [--quiet] FILE...\n"
     "       zarvex-list --banks FILE...\n"
+    "       zarvex-list --summary FILE...\n"
     "       zarvex-list --extract FOLDER FILE...\n"
     "Prints the listing of each tokenised AMOS program to standard output, or\n"
     "lists and extracts the memory banks of programs and bank files (.abk, .abs).\n"
@@ -46,10 +47,14 @@ constexpr const char* kUsageText =
     "  --quiet     leave out the count of extension and undecodable tokens\n"
     "  --banks     one line a bank: number, type, chip or fast, length in bytes,\n"
     "              and the number of images or samples\n"
+    "  --summary   one line for each AMAL, resource, menu, tracker and music bank:\n"
+    "              what it holds, or why it is damaged\n"
     "  --extract FOLDER\n"
     "              write each bank into FOLDER as NAME.bankNN.abk, with its images\n"
     "              (.imageMMM.png), packed picture (.picture.png), samples\n"
-    "              (.sampleMMM.wav)\n"
+    "              (.sampleMMM.wav), AMAL text (.amal.txt), resource images\n"
+    "              (.resourceMMM.png), messages and programs (.messages.txt,\n"
+    "              .programs.txt), menu (.menu.txt), tracker module (.mod)\n"
     "  --help      show this help\n"
     "  --version   show the version\n"
     "\n"
@@ -89,7 +94,7 @@ int main(int argc, char** argv) {
 namespace {
 
 int run(int argc, char** argv) {
-  enum class Output { Text, Rtf, Asc, Banks, Extract };
+  enum class Output { Text, Rtf, Asc, Banks, Summary, Extract };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
   bool quiet = false;
@@ -121,6 +126,8 @@ int run(int argc, char** argv) {
       style = zarvex::ListingStyle::Complete;  // the editor's text has every token
     } else if (!optionsEnd && arg == "--banks") {
       if (!choose(arg, Output::Banks)) return kUsage;
+    } else if (!optionsEnd && arg == "--summary") {
+      if (!choose(arg, Output::Summary)) return kUsage;
     } else if (!optionsEnd && arg == "--extract") {
       if (i + 1 >= argc) {
         tell({"zarvex-list: --extract needs a folder\n\n", kUsageText});
@@ -148,7 +155,8 @@ int run(int argc, char** argv) {
       files.push_back(arg);
     }
   }
-  if ((output == Output::Banks || output == Output::Extract) && (completeAsked || quiet)) {
+  const bool aboutBanks = output == Output::Banks || output == Output::Summary || output == Output::Extract;
+  if (aboutBanks && (completeAsked || quiet)) {
     tell({"zarvex-list: ", chosen, " lists banks, not programs: --complete and --quiet do not apply\n\n", kUsageText});
     return kUsage;
   }
@@ -161,6 +169,10 @@ int run(int argc, char** argv) {
   if (output == Output::Banks) {
     const int listed = zarvex::listBanks(files, stdout, stderr);
     return std::ferror(stdout) == 0 && outputDelivered() ? listed : reportWriteFailure();
+  }
+  if (output == Output::Summary) {
+    const int described = zarvex::summariseBanks(files, stdout, stderr);
+    return std::ferror(stdout) == 0 && outputDelivered() ? described : reportWriteFailure();
   }
   if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, stderr);
 
@@ -205,6 +217,7 @@ int run(int argc, char** argv) {
         written = writeAll(zarvex::latin1ToUtf8(state.PlainListing));
         break;
       case Output::Banks:
+      case Output::Summary:
       case Output::Extract:
         break;
     }

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "bank_files.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "temp_folder.h"
@@ -39,10 +41,24 @@ std::string wavSound(const std::string& wav) {
   return "<no data chunk>";
 }
 
+// The reference outputs of a bank file: those of the first kinds beside the
+// files, those of AMAL, resource, menu and tracker banks in banks-more.
+std::vector<std::filesystem::path> referenceFolders() {
+  return {bankFolder() / "expected", testing::moreBanksFolder() / "expected"};
+}
+
 class BankFileTest : public ::testing::TestWithParam<std::string> {
  protected:
-  std::filesystem::path file() const { return bankFolder() / GetParam(); }
-  std::filesystem::path expected(const std::string& name) const { return bankFolder() / "expected" / name; }
+  std::filesystem::path file() const {
+    const auto here = bankFolder() / GetParam();
+    return std::filesystem::exists(here) ? here : testing::moreBanksFolder() / GetParam();
+  }
+  std::filesystem::path expected(const std::string& name) const {
+    for (const auto& folder : referenceFolders()) {
+      if (std::filesystem::exists(folder / name)) return folder / name;
+    }
+    return bankFolder() / "expected" / name;
+  }
 };
 
 TEST_P(BankFileTest, ListingMatchesTheReference) {
@@ -58,9 +74,14 @@ TEST_P(BankFileTest, ExtractionWritesTheReferenceFiles) {
   testing::TempFolder folder;
   ASSERT_EQ(runList("--extract '" + folder.path().string() + "' '" + file().string() + "'"), 0);
   std::vector<std::string> references;
-  for (const auto& entry : std::filesystem::directory_iterator(bankFolder() / "expected")) {
-    const std::string name = entry.path().filename().string();
-    if (name.starts_with(GetParam() + ".bank") && !name.ends_with(".banks")) references.push_back(name);
+  for (const auto& folder : referenceFolders()) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      const bool reference = name.starts_with(GetParam() + ".bank") && !name.ends_with(".banks");
+      if (reference && std::find(references.begin(), references.end(), name) == references.end()) {
+        references.push_back(name);
+      }
+    }
   }
   ASSERT_FALSE(references.empty());
   std::size_t written = 0;
@@ -94,6 +115,7 @@ std::string testName(const ::testing::TestParamInfo<std::string>& info) {
 
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BankFileTest);
 INSTANTIATE_TEST_SUITE_P(Banks, BankFileTest, ::testing::ValuesIn(testing::bankFiles()), testName);
+INSTANTIATE_TEST_SUITE_P(MoreBanks, BankFileTest, ::testing::Values("Data.Menu", "Tracker.Abk"), testName);
 
 TEST(BankFiles, AllSixteenAreThere) {
   SKIP_WITHOUT_BANKS();

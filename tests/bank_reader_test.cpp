@@ -4,6 +4,7 @@
 
 #include "amos_program_builder.h"
 #include "bank_builder.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "packed_picture.h"

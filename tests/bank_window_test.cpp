@@ -117,13 +117,13 @@ TEST_F(BankWindowTest, SamplesShowAsAListAndSaveAsWav) {
 
 TEST_F(BankWindowTest, OtherBanksShowAsAHexDump) {
   frmView v;
-  ASSERT_TRUE(v.showBank(testing::memoryBank(3, 1, "Music   ", {'H', 'i', 0, 0xFF}), QStringLiteral("m.abk")));
+  ASSERT_TRUE(v.showBank(testing::memoryBank(3, 1, "Datas   ", {'H', 'i', 0, 0xFF}), QStringLiteral("m.abk")));
   EXPECT_EQ(v.ViewType(), 0);
   EXPECT_TRUE(v.lstHex->isEnabled());
   ASSERT_EQ(v.lstHex->count(), 2);
-  EXPECT_EQ(v.lstHex->item(0)->text(), "000000  41 6D 42 6B 00 03 00 01 80 00 00 0C 4D 75 73 69  AmBk........Musi");
-  EXPECT_EQ(v.lstHex->item(1)->text().left(22), "000010  63 20 20 20 48");
-  EXPECT_EQ(v.Label1->text(), "Bank 3: Music, 24 bytes");
+  EXPECT_EQ(v.lstHex->item(0)->text(), "000000  41 6D 42 6B 00 03 00 01 80 00 00 0C 44 61 74 61  AmBk........Data");
+  EXPECT_EQ(v.lstHex->item(1)->text().left(22), "000010  73 20 20 20 48");
+  EXPECT_EQ(v.Label1->text(), "Bank 3: Datas, 24 bytes");
   EXPECT_FALSE(v.cmdSave->isEnabled());
 
   // A damaged bank says so and shows its bytes.

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "bank_files.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "temp_folder.h"

@@ -80,31 +80,6 @@ SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot) {
   return sheet;
 }
 
-QString bankListEntry(const Bank& bank) {
-  QString entry = QStringLiteral("%1  %2").arg(bank.number, 2).arg(QString::fromLatin1(bank.typeName.c_str()));
-  if (bank.kind != BankKind::Memory) {
-    entry += QStringLiteral(", %1 images").arg(bank.itemCount);
-  } else if (bank.typeName == "Samples" && bank.itemCount >= 0) {
-    entry += QStringLiteral(", %1 samples").arg(bank.itemCount);
-  }
-  entry += QStringLiteral(", %1 bytes, %2").arg(bank.bytes.size()).arg(bank.chip ? QStringLiteral("chip") : QStringLiteral("fast"));
-  return entry;
-}
-
-QString bankDescription(const Bank& bank, const PackedPicture* picture) {
-  QString text = QStringLiteral("Bank %1: %2").arg(bank.number).arg(QString::fromLatin1(bank.typeName.c_str()));
-  if (bank.kind != BankKind::Memory) return text + QStringLiteral(", %1 images").arg(bank.itemCount);
-  if (picture != nullptr) {
-    const int depth = picture->depth;
-    const QString colours = picture->holdAndModify() ? QStringLiteral("hold-and-modify")
-                            : depth == 6             ? QStringLiteral("64 colours (half-bright)")
-                                                     : QStringLiteral("%1 colours").arg(1 << std::min(depth, 8));
-    return text + QStringLiteral(" %1 x %2, %3").arg(picture->picture.width).arg(picture->picture.height).arg(colours);
-  }
-  if (bank.typeName == "Samples" && bank.itemCount >= 0) return text + QStringLiteral(", %1 samples").arg(bank.itemCount);
-  return text + QStringLiteral(", %1 bytes").arg(bank.bytes.size());
-}
-
 QStringList hexDump(std::span<const std::uint8_t> bytes) {
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(bytes.size() / 16 + 1));

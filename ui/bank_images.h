@@ -28,13 +28,6 @@ struct SpriteSheet {
 // 0 transparent) with its slot number beneath; `selectedSlot` is framed.
 SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot);
 
-// One line for the bank list: number, type, images or samples, size, memory.
-QString bankListEntry(const Bank& bank);
-
-// One line that says what the bank holds: "Bank 5: Pac.Pic. 320 x 200, 16 colours".
-// `picture` is the unpacked picture of a packed-picture bank, if it unpacked.
-QString bankDescription(const Bank& bank, const PackedPicture* picture = nullptr);
-
 // A hex dump: a line of offset, 16 bytes and their ISO-8859-1 text for each 16 bytes.
 QStringList hexDump(std::span<const std::uint8_t> bytes);
 

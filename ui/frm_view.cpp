@@ -10,6 +10,7 @@
 
 #include "bank_canvas.h"
 #include "bank_images.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "picture_box.h"
 #include "place_control.h"
@@ -159,23 +160,23 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   bool whole = true;
   try {
     m_bank = readBank(m_bankBytes, 0);
-    setWindowTitle(QStringLiteral("View Bank - ") + bankDescription(*m_bank));
-    if (m_bank->kind != BankKind::Memory) {
+    setWindowTitle(QStringLiteral("View Bank - ") + QString::fromStdString(bankDescription(*m_bank)));
+    if (!m_bank->isMemoryBank()) {
       showSprites();
-    } else if (m_bank->typeName == "Pac.Pic.") {
+    } else if (m_bank->kind == BankKind::PackedPicture) {
       m_picture = unpackPicture(*m_bank);
       setViewType(4);
       picCanvas->setImage(toQImage(m_picture->picture));
       picCanvas->show();
       cboZoom->setEnabled(true);
       cmdSave->setEnabled(true);
-    } else if (m_bank->typeName == "Samples") {
+    } else if (m_bank->kind == BankKind::Samples) {
       showSamples();
     } else {
       setViewType(0);
       lstHex->addItems(hexDump(m_bank->bytes));
     }
-    QString description = bankDescription(*m_bank, m_picture ? &*m_picture : nullptr);
+    QString description = QString::fromStdString(bankDescription(*m_bank, m_picture ? &*m_picture : nullptr));
     const auto empty = std::count_if(m_sprites.images.begin(), m_sprites.images.end(),
                                      [](const SpriteImage& image) { return image.empty(); });
     if (empty > 0) description += QStringLiteral(" (%1 empty, not shown)").arg(empty);

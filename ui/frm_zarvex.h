@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "amos_loader.h"
+#include <optional>
+
+#include "bank_file.h"
 #include "bank_set.h"
 #include "common_dialog.h"
 #include "listing_export.h"
@@ -95,7 +98,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void openDropped(const std::string& path);
 
   // The banks listed: those of the last program or bank file read.
-  const BankSet& Banks() const { return m_banks; }
+  const BankSet& Banks() const;
 
   // The style the listing is made in: the tick of Complete Vocabulary.
   ListingStyle listingStyle() const;
@@ -184,6 +187,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void updateStatus();
   // Lists the banks of `file` (a program or a bank file named `fileName`).
   void listBanks(std::vector<std::uint8_t> file, const QString& fileName);
+  void showBanks(BankFile file, const QString& fileName);
   const Bank* selectedBank() const;
   void reportFailure(const QString& text);
 
@@ -192,9 +196,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   LoadResult m_lastResult;
   std::string m_fileName;    // the file part of the last path loaded
   bool m_relisting = false;  // a style switch is listing the file again
-  std::vector<std::uint8_t> m_bankFile;  // the bytes the listed banks were read from
+  std::optional<BankFile> m_bankFile;  // the banks listed and the bytes they were read from
   QString m_bankFileName;
-  BankSet m_banks;
   std::unique_ptr<RecentFiles> m_recent;
   QWidget* m_client;
 };

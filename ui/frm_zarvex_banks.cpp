@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "bank_images.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "file_system.h"
 #include "frm_view.h"
@@ -63,20 +64,8 @@ void frmZarvex::mnuImportAbk_Click() {
 }
 
 void frmZarvex::importBanks(const std::string& path) {
-  const QString shown = QString::fromStdString(path);
   try {
-    const ReadOnlyFile file(path);
-    if (file.size() > kMaxBankFileSize) {
-      reportLoadFailure(QStringLiteral("%1 is too big to be a bank file").arg(shown));
-      return;
-    }
-    std::vector<std::uint8_t> bytes = file.readImage(file.size());
-    bytes.pop_back();  // the image's extra zero byte
-    if (bankSourceOf(bytes) == BankSource::Unknown) {
-      reportLoadFailure(QStringLiteral("%1 is neither an AMOS program nor a bank file").arg(shown));
-      return;
-    }
-    listBanks(std::move(bytes), QString::fromStdString(fileNamePart(path)));
+    showBanks(BankFile::read(path), QString::fromStdString(fileNamePart(path)));
     // The banks now come from another file than the listing: say whose they are.
     statusBar()->showMessage(QStringLiteral("Banks of %1").arg(QString::fromStdString(fileNamePart(path))), 8000);
     dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
@@ -89,28 +78,38 @@ void frmZarvex::importBanks(const std::string& path) {
 }
 
 void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileName) {
+  showBanks(BankFile(std::move(file)), fileName);
+}
+
+void frmZarvex::showBanks(BankFile file, const QString& fileName) {
   lstBanks->clear();
   m_bankFile = std::move(file);
   m_bankFileName = fileName;
-  m_banks = readBanks(m_bankFile);
+  const BankSet& banks = m_bankFile->banks();
   lstBanks->setToolTip(QStringLiteral("The banks of %1").arg(fileName));
-  for (const Bank& bank : m_banks.banks) lstBanks->addItem(bankListEntry(bank));
-  if (m_banks.damaged) {
+  for (const Bank& bank : banks.banks) lstBanks->addItem(QString::fromStdString(bankListEntry(bank)));
+  if (banks.damaged) {
     auto* note = new QListWidgetItem(QStringLiteral("Damaged bank set at offset %1: %2")
-                                         .arg(m_banks.damageOffset)
-                                         .arg(QString::fromStdString(m_banks.damage)));
+                                         .arg(banks.damageOffset)
+                                         .arg(QString::fromStdString(banks.damage)));
     note->setFlags(Qt::ItemIsEnabled);  // says what is wrong; not a bank to choose
     lstBanks->addItem(note);
   }
-  lstBanks->setEnabled(!m_banks.banks.empty() || m_banks.damaged);
+  lstBanks->setEnabled(!banks.banks.empty() || banks.damaged);
   cmdViewBank->setEnabled(false);
   cmdSaveBank->setEnabled(false);
 }
 
+const BankSet& frmZarvex::Banks() const {
+  static const BankSet kNone;
+  return m_bankFile ? m_bankFile->banks() : kNone;
+}
+
 const Bank* frmZarvex::selectedBank() const {
   const int row = lstBanks->currentRow();
-  if (row < 0 || static_cast<std::size_t>(row) >= m_banks.banks.size()) return nullptr;
-  return &m_banks.banks[static_cast<std::size_t>(row)];
+  const BankSet& banks = Banks();
+  if (row < 0 || static_cast<std::size_t>(row) >= banks.banks.size()) return nullptr;
+  return &banks.banks[static_cast<std::size_t>(row)];
 }
 
 void frmZarvex::reportFailure(const QString& text) {

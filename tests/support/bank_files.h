@@ -12,7 +12,12 @@ namespace zarvex::testing {
 
 inline std::filesystem::path bankFolder() { return corpusFolder().parent_path() / "banks"; }
 
-inline bool banksAvailable() { return std::filesystem::exists(bankFolder() / "README.md"); }
+// The second folder: AMAL, resource, menu and tracker references, two more bank files.
+inline std::filesystem::path moreBanksFolder() { return corpusFolder().parent_path() / "banks-more"; }
+
+inline bool banksAvailable() {
+  return std::filesystem::exists(bankFolder() / "README.md") && std::filesystem::exists(moreBanksFolder() / "README.md");
+}
 
 #define SKIP_WITHOUT_BANKS() \
   if (!::zarvex::testing::banksAvailable()) GTEST_SKIP() << "no bank files at " << ::zarvex::testing::bankFolder()
