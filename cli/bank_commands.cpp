@@ -6,6 +6,10 @@
 #include <stdexcept>
 
 #include "atomic_file.h"
+#include "music_bank.h"
+#include "music_render.h"
+#include "tracker_bank.h"
+#include "wav_file.h"
 #include "bank_file.h"
 #include "bank_output_files.h"
 #include "bank_kinds.h"
@@ -101,6 +105,57 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       return kStop;
     } catch (const std::runtime_error& e) {
       writeTo(messages, {"zarvex-list: ", path, ": ", e.what(), "\n"});
+      return kStop;
+    }
+    return status;
+  });
+}
+
+namespace {
+
+// The modules libxmp is handed for a bank, each with the name of its WAV
+// file: every song of a music bank (song 1 as "music.wav", song K after it as
+// "songK.music.wav"), or a tracker bank's module; none for other banks.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> playableModules(const std::string& stem, const Bank& bank) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> modules;
+  if (bank.kind == BankKind::Music) {
+    const int songs = static_cast<int>(readMusicBank(bank, false).songNames.size());
+    for (int song = 1; song <= songs; ++song) {
+      const std::string name = song == 1 ? ".music.wav" : ".song" + std::to_string(song) + ".music.wav";
+      modules.emplace_back(stem + name, musicBankForPlayer(bank.bytes, song));
+    }
+  } else if (bank.kind == BankKind::Tracker) {
+    const TrackerModule module = readTrackerModule(bank);
+    modules.emplace_back(stem + ".music.wav", std::vector<std::uint8_t>(module.bytes.begin(), module.bytes.end()));
+  }
+  return modules;
+}
+
+}  // namespace
+
+int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
+  return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    int status = kOk;
+    try {
+      for (const Bank& bank : set.banks) {
+        try {
+          for (const auto& [wavName, module] : playableModules(bankFileStem(name, bank), bank)) {
+            const RenderedMusic music = renderModule(module);
+            if (!music.ok()) {
+              writeTo(messages, {"zarvex-list: ", path, ": bank ", std::to_string(bank.number), ": ", music.error, "\n"});
+              status = worse(status, kDamaged);
+              continue;
+            }
+            writeFileAtomically((std::filesystem::path(folder) / wavName).string(), stereoWavFile(music.pcm));
+          }
+        } catch (const BankDamage& damage) {
+          reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
+          status = worse(status, kDamaged);
+        }
+      }
+    } catch (const RuntimeError& e) {
+      writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
       return kStop;
     }
     return status;

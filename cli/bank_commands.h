@@ -15,5 +15,8 @@ namespace zarvex {
 int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
 int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages);
+// NAME.bankNN.music.wav for each music and tracker bank: 16-bit stereo at
+// 44,100 Hz, the song played once (at most 10 minutes).
+int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages);
 
 }  // namespace zarvex

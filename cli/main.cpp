@@ -35,6 +35,7 @@ constexpr const char* kUsageText =
     "       zarvex-list --banks FILE...\n"
     "       zarvex-list --summary FILE...\n"
     "       zarvex-list --extract FOLDER FILE...\n"
+    "       zarvex-list --render FOLDER FILE...\n"
     "Prints the listing of each tokenised AMOS program to standard output, or\n"
     "lists and extracts the memory banks of programs and bank files (.abk, .abs).\n"
     "\n"
@@ -55,6 +56,11 @@ constexpr const char* kUsageText =
     "              (.sampleMMM.wav), AMAL text (.amal.txt), resource images\n"
     "              (.resourceMMM.png), messages and programs (.messages.txt,\n"
     "              .programs.txt), menu (.menu.txt), tracker module (.mod)\n"
+    "  --render FOLDER\n"
+    "              write the sound of each music and tracker bank into FOLDER as\n"
+    "              NAME.bankNN.music.wav (16-bit stereo, 44,100 Hz, at most 10\n"
+    "              minutes; a music bank's songs after the first as\n"
+    "              NAME.bankNN.songK.music.wav)\n"
     "  --help      show this help\n"
     "  --version   show the version\n"
     "\n"
@@ -94,7 +100,7 @@ int main(int argc, char** argv) {
 namespace {
 
 int run(int argc, char** argv) {
-  enum class Output { Text, Rtf, Asc, Banks, Summary, Extract };
+  enum class Output { Text, Rtf, Asc, Banks, Summary, Extract, Render };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
   bool quiet = false;
@@ -128,12 +134,12 @@ int run(int argc, char** argv) {
       if (!choose(arg, Output::Banks)) return kUsage;
     } else if (!optionsEnd && arg == "--summary") {
       if (!choose(arg, Output::Summary)) return kUsage;
-    } else if (!optionsEnd && arg == "--extract") {
+    } else if (!optionsEnd && (arg == "--extract" || arg == "--render")) {
       if (i + 1 >= argc) {
-        tell({"zarvex-list: --extract needs a folder\n\n", kUsageText});
+        tell({"zarvex-list: ", arg, " needs a folder\n\n", kUsageText});
         return kUsage;
       }
-      if (!choose(arg, Output::Extract)) return kUsage;
+      if (!choose(arg, arg == "--extract" ? Output::Extract : Output::Render)) return kUsage;
       extractFolder = argv[++i];
     } else if (!optionsEnd && (arg == "--quiet" || arg == "-q")) {
       quiet = true;
@@ -155,7 +161,8 @@ int run(int argc, char** argv) {
       files.push_back(arg);
     }
   }
-  const bool aboutBanks = output == Output::Banks || output == Output::Summary || output == Output::Extract;
+  const bool aboutBanks = output == Output::Banks || output == Output::Summary || output == Output::Extract ||
+                          output == Output::Render;
   if (aboutBanks && (completeAsked || quiet)) {
     tell({"zarvex-list: ", chosen, " lists banks, not programs: --complete and --quiet do not apply\n\n", kUsageText});
     return kUsage;
@@ -175,6 +182,7 @@ int run(int argc, char** argv) {
     return std::ferror(stdout) == 0 && outputDelivered() ? described : reportWriteFailure();
   }
   if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, stderr);
+  if (output == Output::Render) return zarvex::renderBanks(zarvex::absolutePath(extractFolder), files, stderr);
 
   const bool complete = style == zarvex::ListingStyle::Complete;
   int status = kOk;
@@ -219,6 +227,7 @@ int run(int argc, char** argv) {
       case Output::Banks:
       case Output::Summary:
       case Output::Extract:
+      case Output::Render:
         break;
     }
     if (!written) return reportWriteFailure();
