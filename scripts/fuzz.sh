@@ -26,12 +26,14 @@ if [ -d "$corpus/expected" ]; then
     ln -sf "$(realpath "$f")" "$rtfSeeds/$(echo "${f#"$corpus"/}" | tr '/ ' '__')"
   done
 fi
-# The bank files beside the corpus, when they are there.
-if [ -d "$corpus/../banks" ]; then
-  find "$corpus/../banks" -maxdepth 1 -type f ! -name README.md | while IFS= read -r f; do
-    ln -sf "$(realpath "$f")" "$seeds/bank_$(basename "$f" | tr ' ' '_')"
+# The bank files and the programs with enciphered procedures beside the
+# corpus, when they are there.
+for folder in banks banks-more locked; do
+  [ -d "$corpus/../$folder" ] || continue
+  find "$corpus/../$folder" -maxdepth 1 -type f ! -name README.md | while IFS= read -r f; do
+    ln -sf "$(realpath "$f")" "$seeds/${folder}_$(basename "$f" | tr ' ' '_')"
   done
-fi
+done
 # A 16 MiB quarantine instead of 256: freed blocks still wait long enough to
 # catch a use after free within an input, and fresh memory (a page fault for
 # every first touch) is needed far less often.

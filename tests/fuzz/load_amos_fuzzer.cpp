@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "amos_loader.h"
+#include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "complete_decoder.h"
@@ -66,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zarvex::BankSet banks = zarvex::readBanks({data, size});
   if (banks.damageOffset > static_cast<std::int64_t>(size)) __builtin_trap();
   for (const zarvex::Bank& bank : banks.banks) {
+    // Every kind's reader: its summary (which catches its own damage) and
+    // its outputs.
+    if (const auto summary = zarvex::bankSummary(bank); summary && summary->line.empty()) __builtin_trap();
     try {
       zarvex::forEachBankOutput("fuzz", bank, [](const zarvex::BankOutput&) {});
     } catch (const zarvex::BankDamage&) {
