@@ -32,7 +32,9 @@ struct LoadResult {
     TooBig,      // refused by the size check; nothing changed
     Cancelled,   // the user chose Cancel on an error; the listing is cut short
     EndedEarly,  // the program runs past the end of the file; listed up to there
-    Damaged,     // a length or distance points outside the program; listed up to there
+    Damaged,     // a length or distance points outside the program; listed up to there. In the
+                 // complete style also a locked procedure that cannot be deciphered: listed
+                 // whole, its body as {locked} lines
   };
   Outcome outcome = Outcome::Loaded;
   std::int32_t extensionCalls = 0;

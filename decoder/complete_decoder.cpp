@@ -58,6 +58,10 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
       result.outcome = LoadResult::Outcome::Damaged;
       host.showMessage(damagedProgramMessage(listing.damageOffset), MessageButtons::Ok);
       break;
+    case CompleteListing::Damage::EncipheredProcedure:
+      result.outcome = LoadResult::Outcome::Damaged;
+      host.showMessage(encipheredProcedureMessage(listing.damageOffset), MessageButtons::Ok);
+      break;
   }
   if (result.extensionCalls > 0 || result.undefinedCalls > 0) {
     host.showLoadSummary(tokenSummaryMessage(result.extensionCalls, result.undefinedCalls));

@@ -4,11 +4,13 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "complete_vocabulary.h"
 #include "editor_number_text.h"
 #include "listing_line.h"
 #include "number_text.h"
+#include "procedure_cipher.h"
 #include "rtf_text.h"
 
 namespace zarvex {
@@ -32,12 +34,13 @@ enum : std::uint16_t {
   kDecimal = 0x003E,
   kFirstLongCode = 0x001A,  // unknown codes from here ...
   kLastLongCode = 0x0045,   // ... to here carry 4 bytes
+  kEndProc = 0x0390,
   kRem = 0x064A,
   kQuoteRem = 0x0652,
 };
 
 // Procedure flags (the 7th byte of the Procedure token's payload).
-constexpr std::uint8_t kProcedureLocked = 0x20;
+constexpr std::uint8_t kProcedureEnciphered = 0x20;
 constexpr std::uint8_t kProcedureCompiled = 0x10;
 
 // ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
@@ -131,13 +134,9 @@ class Walker {
       need(position, 2);
       const std::int64_t lineEnd = position + 2 * std::int64_t{length};
       const int indentation = m_bytes[position + 1] == 0 ? 0 : m_bytes[position + 1] - 1;
-      if (m_lockedUntil > position) {
-        lockedLine(indentation);
-      } else if (m_lockedUntil == position) {
-        m_lockedUntil = -1;
-        endProcOfLockedProcedure(position, lineEnd, indentation);
+      if (m_inLockedBody) [[unlikely]] {
+        lockedBodyLine(position, lineEnd, indentation);
       } else {
-        m_lockedUntil = -1;
         walkLine(position, lineEnd, indentation);
         if (m_compiledBodyEnd >= 0) {
           compiledBody(lineEnd, indentation);
@@ -367,26 +366,53 @@ class Walker {
     m_line.append(m_scratch, TextStyle::Unknown);
   }
 
-  // u32 distance, u16 key, u8 flags, u8 key. The End Proc line starts at the
-  // Procedure line's start + 8 + distance; the distance matters only for the
-  // bodies the listing cannot walk as lines (locked or compiled).
+  // u32 distance, u16 size of the local variables, u8 flags, u8 key. Plain
+  // bodies are walked as any lines; an enciphered one is deciphered first; a
+  // compiled one is no lines: its End Proc line starts at the Procedure
+  // line's start + 8 + distance.
   void procedure(std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
     need(p, 8);
     const std::uint8_t flags = m_bytes[p + 6];
     const std::int64_t endProc = lineStart + 8 + std::int64_t{u32(p)};
     const std::int64_t tokenStart = p - 2;
     p += 8;
-    if ((flags & (kProcedureLocked | kProcedureCompiled)) == 0) return;
+    if ((flags & (kProcedureEnciphered | kProcedureCompiled)) == 0) return;
+    if ((flags & kProcedureCompiled) == 0) {
+      decipher(lineStart, tokenStart);
+      return;
+    }
     if (endProc > std::min(m_linesEnd, m_size)) {
       m_out.damage = CompleteListing::Damage::OutsideProgram;
       m_out.damageOffset = tokenStart;
       throw Damaged{};
     }
     if (endProc <= lineEnd) return;  // walked as usual
-    if ((flags & kProcedureCompiled) != 0) {
-      m_compiledBodyEnd = endProc;
-    } else {
-      m_lockedUntil = endProc;
+    m_compiledBodyEnd = endProc;
+  }
+
+  // Deciphers the body of the Procedure line at `lineStart` in the walk's own
+  // copy of the file, made when the first enciphered procedure is met; from
+  // then on the walk reads the copy, at the same offsets, and goes on through
+  // the body as through any lines. A body whose range does not hold together
+  // stays enciphered: listed as {locked} lines up to its End Proc line, and
+  // the file is damaged. A Procedure line inside a body just deciphered is
+  // not deciphered again: AMOS never enciphers one range inside another, and
+  // so no line is deciphered twice, which keeps the work to one pass.
+  void decipher(std::int64_t lineStart, std::int64_t tokenStart) {
+    if (tokenStart == lineStart + 2 && lineStart >= m_plainUntil) {
+      if (m_copy.empty()) {
+        m_copy.assign(m_bytes, m_bytes + m_readable);
+        m_bytes = m_copy.data();
+      }
+      if (toggleProcedureCipher(m_copy, lineStart)) {
+        m_plainUntil = lineStart + 14 + std::int64_t{u32(lineStart + 4)};
+        return;
+      }
+    }
+    m_inLockedBody = true;
+    if (m_out.damage == CompleteListing::Damage::None) {
+      m_out.damage = CompleteListing::Damage::EncipheredProcedure;
+      m_out.damageOffset = lineStart;
     }
   }
 
@@ -397,6 +423,20 @@ class Walker {
     m_scratch += " bytes}";
     m_line.append(m_scratch, TextStyle::Marker);
     finishLine();
+  }
+
+  // A line of a body that stays enciphered. Its first code is in clear: the
+  // first End Proc line ends the body.
+  void lockedBodyLine(std::int64_t lineStart, std::int64_t lineEnd, int indentation) {
+    if (lineEnd - lineStart >= 4) {
+      need(lineStart + 2, 2);
+      if (u16(lineStart + 2) == kEndProc) {
+        m_inLockedBody = false;
+        endProcOfLockedProcedure(lineStart, lineEnd, indentation);
+        return;
+      }
+    }
+    lockedLine(indentation);
   }
 
   void lockedLine(int indentation) {
@@ -422,11 +462,13 @@ class Walker {
     finishLine();
   }
 
-  const std::uint8_t* m_bytes;
+  const std::uint8_t* m_bytes;  // the file's bytes, or m_copy's once a body is deciphered
   std::int64_t m_size;
   std::int64_t m_linesEnd = 0;
   std::int64_t m_readable = 0;  // the lines' end, or the file's when it comes first
-  std::int64_t m_lockedUntil = -1;      // start of the End Proc line of a locked body being listed
+  std::vector<std::uint8_t> m_copy;     // the file's first m_readable bytes, bodies deciphered
+  std::int64_t m_plainUntil = 0;        // the end of the last body deciphered
+  bool m_inLockedBody = false;          // listing a body that stays enciphered
   std::int64_t m_compiledBodyEnd = -1;  // set by a compiled Procedure token of the current line
   bool m_afterName = false;             // the last token written was a name
   bool m_lineOpen = false;

@@ -23,6 +23,11 @@ struct CompleteListing {
     None,
     EndsEarly,       // the program's lines run past the end of the file
     OutsideProgram,  // a payload or a procedure's distance points past the lines
+    // An enciphered procedure whose size does not fit its lines, so it cannot
+    // be deciphered: its body is listed as {locked} lines and the walk goes
+    // on. damageOffset is its Procedure line; a later damage of the kinds
+    // above takes its place.
+    EncipheredProcedure,
   };
 
   std::string rtf;   // the listing document: the RTF header, a paragraph per line, "}"
@@ -37,7 +42,9 @@ struct CompleteListing {
 bool startsLikeAmosProgram(std::span<const std::uint8_t> file);
 
 // Lists `file`, a whole program file. A damaged file is listed up to the
-// damage, then the document is closed. Throws std::bad_alloc only.
+// damage, then the document is closed. Enciphered procedures are listed
+// deciphered, from a copy of the file made when the first one is met: `file`
+// itself is never written. Throws std::bad_alloc only.
 CompleteListing WalkCompleteListing(std::span<const std::uint8_t> file);
 
 // The same into `listing`, whose strings are emptied first and keep their

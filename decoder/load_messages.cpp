@@ -13,6 +13,12 @@ std::string damagedProgramMessage(std::int64_t offset) {
          ": a length or distance there points outside its lines. The listing stops there.";
 }
 
+std::string encipheredProcedureMessage(std::int64_t offset) {
+  return "The program is damaged at offset" + messageNumber(offset) +
+         ": the locked procedure there cannot be deciphered, as its size does not match its lines. "
+         "Its body is listed as {locked} lines.";
+}
+
 std::string tokenSummaryMessage(std::int32_t extensionCalls, std::int32_t undefinedCalls) {
   return "Document contains:\r\n" + messageNumber(extensionCalls) + " Extension calls\r\n" +
          messageNumber(undefinedCalls) + " Undefined calls" + std::string(30, ' ');

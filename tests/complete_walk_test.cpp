@@ -191,9 +191,13 @@ Bytes procedureFile(std::uint8_t flags, const std::vector<TokenLine>& body, cons
 }
 
 TEST(CompleteWalk, ALockedBodyListsAsMarkersAndItsEndProcLineAsItsFirstCode) {
+  // Enciphered bodies whose size field does not fit their lines (0; one that
+  // ends inside the End Proc line) cannot be deciphered: they stay locked.
   const std::vector<TokenLine> body{TokenLine(3).token(0x1234).token(0x5678), TokenLine(5).token(0x9ABC)};
-  EXPECT_EQ(walk(procedureFile(0x20, body, TokenLine().token(kEndProc).token(0))).text,
-            "Procedure P\n   {locked}\n     {locked}\nEnd Proc\nPrint \n");
+  const auto sizeZero = walk(procedureFile(0x20, body, TokenLine().token(kEndProc).token(0), 0));
+  EXPECT_EQ(sizeZero.text, "Procedure P\n   {locked}\n     {locked}\nEnd Proc\nPrint \n");
+  EXPECT_EQ(sizeZero.damage, CompleteListing::Damage::EncipheredProcedure);
+  EXPECT_EQ(sizeZero.damageOffset, 20);
   EXPECT_EQ(walk(procedureFile(0x20, body, TokenLine().token(kEndProc).token(0x1111).token(0x2222))).text,
             "Procedure P\n   {locked}\n     {locked}\nEnd Proc {locked}\nPrint \n");
 }
@@ -210,10 +214,12 @@ TEST(CompleteWalk, ACompiledBodyListsAsOneLineWithItsSize) {
 }
 
 TEST(CompleteWalk, ADistanceThatFallsShortIsIgnoredAndOneOutsideTheProgramIsDamage) {
+  // The distance of a compiled body: an enciphered one is checked in full
+  // before it is deciphered (procedure_cipher_test.cpp).
   const std::vector<TokenLine> body{TokenLine(1).token(kPrint)};
-  EXPECT_EQ(walk(procedureFile(0x20, body, TokenLine().token(kEndProc).token(0), 0)).text,
+  EXPECT_EQ(walk(procedureFile(0x10, body, TokenLine().token(kEndProc).token(0), 0)).text,
             "Procedure P\n Print \nEnd Proc\nPrint \n");
-  const auto outside = walk(procedureFile(0x20, body, TokenLine().token(kEndProc).token(0), 0x7FFFFFF0));
+  const auto outside = walk(procedureFile(0x10, body, TokenLine().token(kEndProc).token(0), 0x7FFFFFF0));
   EXPECT_EQ(outside.damage, CompleteListing::Damage::OutsideProgram);
   EXPECT_EQ(outside.damageOffset, 20 + 2);
   EXPECT_EQ(outside.text, "Procedure \n");

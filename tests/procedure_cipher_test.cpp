@@ -1,14 +1,21 @@
-// Enciphered (locked) procedures: the cipher both ways, and the checks that
-// keep it from running on a range that does not hold together.
+// Enciphered (locked) procedures: the cipher both ways, the checks that keep
+// it from running on a range that does not hold together, and the complete
+// listing of programs whose procedures are enciphered.
 #include "procedure_cipher.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
 
 #include "amos_program_builder.h"
+#include "complete_decoder.h"
+#include "complete_walk.h"
+#include "corpus.h"
+#include "listing_style.h"
+#include "recording_host.h"
 
 namespace zarvex {
 namespace {
@@ -24,11 +31,58 @@ enum : std::uint16_t {
   kPrint = 0x0476,
 };
 
+constexpr std::uint8_t kFolded = 0x80;
+constexpr std::uint8_t kLocked = 0x40;
 constexpr std::uint8_t kEnciphered = 0x20;
 constexpr std::uint8_t kMachineCode = 0x10;
 
+std::uint32_t u32At(const Bytes& file, std::int64_t at) {
+  const auto i = static_cast<std::size_t>(at);
+  return std::uint32_t{file[i]} << 24 | std::uint32_t{file[i + 1]} << 16 | std::uint32_t{file[i + 2]} << 8 | file[i + 3];
+}
+
 void setU32(Bytes& file, std::int64_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) file[static_cast<std::size_t>(at + i)] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+Bytes bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+// The offsets of a program's Procedure lines, its lines walked as AMOS walks them.
+std::vector<std::int64_t> procedureLines(const Bytes& file) {
+  std::vector<std::int64_t> lines;
+  if (file.size() < 20) return lines;
+  const auto size = static_cast<std::int64_t>(file.size());
+  const std::int64_t end = std::min<std::int64_t>(20 + std::int64_t{u32At(file, 16)}, size);
+  const auto at = [&](std::int64_t offset) { return file[static_cast<std::size_t>(offset)]; };
+  for (std::int64_t p = 20; p + 4 <= end && at(p) != 0; p += 2 * at(p)) {
+    if ((at(p + 2) << 8 | at(p + 3)) == kProcedure) lines.push_back(p);
+  }
+  return lines;
+}
+
+// Enciphers every procedure of `file` the cipher accepts, as the made test
+// programs are: key byte `key`, marked folded, locked and enciphered. Returns
+// their Procedure lines.
+std::vector<std::int64_t> encipherAll(Bytes& file, std::uint8_t key) {
+  std::vector<std::int64_t> done;
+  std::int64_t enciphered = 0;  // a Procedure line inside a range already enciphered is left alone
+  for (std::int64_t line : procedureLines(file)) {
+    if (line < enciphered) continue;
+    const auto flags = static_cast<std::size_t>(line + 10);
+    const std::uint8_t oldFlags = file[flags];
+    const std::uint8_t oldKey = file[flags + 1];
+    if ((oldFlags & (kEnciphered | kMachineCode)) != 0) continue;
+    file[flags] = oldFlags | kFolded | kLocked;
+    file[flags + 1] = key;
+    if (toggleProcedureCipher(file, line)) {
+      done.push_back(line);
+      enciphered = line + 14 + std::int64_t{u32At(file, line + 4)};
+    } else {
+      file[flags] = oldFlags;
+      file[flags + 1] = oldKey;
+    }
+  }
+  return done;
 }
 
 // A small program: a Print line, then procedure SHUFFLE with an empty line
@@ -58,6 +112,8 @@ std::vector<TokenLine> shuffleLines(std::uint8_t key = 0x5D) {
           TokenLine().token(kEndProc).token(0),
           TokenLine().token(kPrint).token(0)};
 }
+
+constexpr const char* kShuffleListing = "Print \nProcedure SHUFFLE\n \n Print 4660 : Print \"AB\"\nEnd Proc\nPrint \n";
 
 TEST(ProcedureCipher, EnciphersAfterEachLinesFirstCodeWithTheKeyStreamAndBackAgain) {
   const Bytes plain = amosFile(shuffleLines());
@@ -127,6 +183,186 @@ TEST(ProcedureCipher, LeavesTheBytesAloneWhenTheRangeDoesNotHoldTogether) {
   EXPECT_TRUE(refused(good, static_cast<std::int64_t>(good.size()) + 100));
   EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + kEndProcLine + 4))) << "the file ends inside the range";
   EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + 19), 0));
+}
+
+// The file as loaded, and whether the walk left it as it was.
+struct Walked {
+  CompleteListing listing;
+  bool fileUnchanged;
+};
+
+Walked walk(const Bytes& file) {
+  const Bytes before = file;
+  CompleteListing listing = WalkCompleteListing(file);
+  return {std::move(listing), file == before};
+}
+
+TEST(EncipheredProcedure, ListsDecipheredWhateverItsOtherFlagsAndLeavesTheFileAlone) {
+  for (std::uint8_t marks : {0x00, 0x40, 0x80, 0xC0}) {
+    Bytes file = amosFile(shuffleLines());
+    file[kShuffleLine + 10] = marks;
+    ASSERT_TRUE(toggleProcedureCipher(file, kShuffleLine));
+    const Walked result = walk(file);
+    EXPECT_EQ(result.listing.text, kShuffleListing) << int{marks};
+    EXPECT_EQ(result.listing.damage, CompleteListing::Damage::None) << int{marks};
+    EXPECT_TRUE(result.fileUnchanged) << int{marks};
+    EXPECT_EQ(result.listing.rtf, WalkCompleteListing(amosFile(shuffleLines())).rtf) << int{marks};
+  }
+}
+
+TEST(EncipheredProcedure, EachOfSeveralIsDecipheredAndPlainOnesBetweenStayAsTheyAre) {
+  std::vector<TokenLine> lines = shuffleLines(0x11);
+  const std::vector<TokenLine> second = shuffleLines(0x22);
+  lines.insert(lines.end(), second.begin() + 1, second.end());
+  const Bytes plain = amosFile(lines);
+  Bytes file = plain;
+  const std::int64_t secondLine = kEndProcLine + 6 + 6;
+  ASSERT_EQ(procedureLines(file), (std::vector<std::int64_t>{kShuffleLine, secondLine}));
+  ASSERT_TRUE(toggleProcedureCipher(file, secondLine));
+  ASSERT_TRUE(toggleProcedureCipher(file, kShuffleLine));
+  const Walked result = walk(file);
+  EXPECT_EQ(result.listing.text, WalkCompleteListing(plain).text);
+  EXPECT_EQ(result.listing.damage, CompleteListing::Damage::None);
+  EXPECT_TRUE(result.fileUnchanged);
+
+  // Listing again into the same listing starts from the file again.
+  CompleteListing again = result.listing;
+  WalkCompleteListing(file, again);
+  EXPECT_EQ(again.text, result.listing.text);
+}
+
+TEST(EncipheredProcedure, AWrongSizeLeavesTheBodyLockedTheRestListedAndTheFileDamaged) {
+  std::vector<TokenLine> lines = shuffleLines();
+  const std::vector<TokenLine> second = shuffleLines(0x22);
+  lines.insert(lines.end(), second.begin() + 1, second.end());
+  Bytes file = amosFile(lines);
+  const std::int64_t secondLine = procedureLines(file).at(1);
+  ASSERT_TRUE(toggleProcedureCipher(file, kShuffleLine));
+  ASSERT_TRUE(toggleProcedureCipher(file, secondLine));
+  for (std::uint32_t size : {kShuffleSize + 2, kShuffleSize - 6, 0u, 0x7FFFFFF0u}) {
+    Bytes damaged = file;
+    setU32(damaged, kShuffleLine + 4, size);
+    const Walked result = walk(damaged);
+    EXPECT_EQ(result.listing.text,
+              "Print \nProcedure SHUFFLE\n {locked}\n {locked}\nEnd Proc\nPrint \n"
+              "Procedure SHUFFLE\n \n Print 4660 : Print \"AB\"\nEnd Proc\nPrint \n")
+        << size;
+    EXPECT_EQ(result.listing.damage, CompleteListing::Damage::EncipheredProcedure) << size;
+    EXPECT_EQ(result.listing.damageOffset, kShuffleLine) << size;
+    EXPECT_TRUE(result.fileUnchanged) << size;
+  }
+
+  // A damage that stops the listing later takes the place of the first.
+  Bytes cut = file;
+  setU32(cut, kShuffleLine + 4, kShuffleSize + 2);
+  cut.resize(static_cast<std::size_t>(secondLine + 10));
+  const Walked early = walk(cut);
+  EXPECT_EQ(early.listing.damage, CompleteListing::Damage::EndsEarly);
+  EXPECT_EQ(early.listing.text, "Print \nProcedure SHUFFLE\n {locked}\n {locked}\nEnd Proc\nPrint \nProcedure \n");
+
+  // Without an End Proc line the rest of the lines stay locked.
+  Bytes endless = amosFile({shuffleLines()[0], shuffleLines()[1], shuffleLines()[3], shuffleLines()[5]});
+  endless[kShuffleLine + 10] = kEnciphered;
+  EXPECT_EQ(walk(endless).listing.text, "Print \nProcedure SHUFFLE\n {locked}\n{locked}\n");
+}
+
+TEST(EncipheredProcedure, OneInsideABodyJustDecipheredIsNotDecipheredAgain) {
+  // SHUFFLE's body holds another Procedure line, enciphered, whose range
+  // ends at the same End Proc.
+  std::vector<TokenLine> lines = shuffleLines();
+  constexpr std::int64_t kInnerLength = 26;
+  lines.insert(lines.begin() + 2, procedureLine("inner", kShuffleSize + kInnerLength - 28, 0x0102, kEnciphered, 0x33));
+  Bytes file = amosFile(lines);
+  setU32(file, kShuffleLine + 4, kShuffleSize + kInnerLength);
+  Bytes probe = file;
+  ASSERT_TRUE(toggleProcedureCipher(probe, kShuffleLine + 28)) << "only its place keeps it enciphered";
+  ASSERT_TRUE(toggleProcedureCipher(file, kShuffleLine));
+  const Walked result = walk(file);
+  EXPECT_EQ(result.listing.text, "Print \nProcedure SHUFFLE\nProcedure INNER\n {locked}\n {locked}\nEnd Proc\nPrint \n");
+  EXPECT_EQ(result.listing.damage, CompleteListing::Damage::EncipheredProcedure);
+  EXPECT_EQ(result.listing.damageOffset, kShuffleLine + 28);
+}
+
+TEST(EncipheredProcedure, DamageBecomesADamagedLoadWithItsOwnMessage) {
+  Bytes file = amosFile(shuffleLines());
+  ASSERT_TRUE(toggleProcedureCipher(file, kShuffleLine));
+  setU32(file, kShuffleLine + 4, kShuffleSize + 2);
+  ListingState state;
+  state.FileBytes = file;
+  state.FileBytes.push_back(0);
+  state.FileLength = static_cast<std::int32_t>(file.size());
+  testing::RecordingHost host;
+  const LoadResult result = DecodeCompleteListing(state, host);
+  EXPECT_EQ(result.outcome, LoadResult::Outcome::Damaged);
+  EXPECT_EQ(result.earlyEndOffset, kShuffleLine);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            "The program is damaged at offset 26: the locked procedure there cannot be deciphered, as its size does "
+            "not match its lines. Its body is listed as {locked} lines.");
+  EXPECT_EQ(state.PlainListing, "Print \nProcedure SHUFFLE\n {locked}\n {locked}\nEnd Proc\nPrint \n");
+  EXPECT_TRUE(std::equal(file.begin(), file.end(), state.FileBytes.begin())) << "the loaded bytes never change";
+}
+
+TEST(EncipheredProcedure, TheMadeProgramsListAsTheirOriginalsAndStayAsLoaded) {
+  SKIP_WITHOUT_LOCKED_PROGRAMS();
+  for (const char* name : {"Menus_9.AMOS", "Tiny_Shell.AMOS", "Disc_Manager.AMOS"}) {
+    const std::filesystem::path path = testing::lockedFolder() / name;
+    const Bytes file = bytesOf(testing::readBytes(path));
+    const std::string expected = testing::readBytes(testing::lockedFolder() / "expected" / (std::string(name) + ".asc"));
+    ASSERT_FALSE(expected.empty()) << name;
+    const Walked walked = walk(file);
+    EXPECT_TRUE(walked.listing.text == expected) << name << ": listing differs";
+    EXPECT_EQ(walked.listing.damage, CompleteListing::Damage::None) << name;
+    EXPECT_TRUE(walked.fileUnchanged) << name;
+
+    // As the window loads it: the same listing, and the loaded bytes as read.
+    ListingState state;
+    testing::RecordingHost host;
+    const LoadResult result = LoadListing(path.string(), state, host, ListingStyle::Complete);
+    EXPECT_EQ(result.outcome, LoadResult::Outcome::Loaded) << name;
+    for (const auto& message : host.messages) EXPECT_EQ(message.text.find("damaged"), std::string::npos) << name;
+    EXPECT_TRUE(state.PlainListing == expected) << name;
+    ASSERT_EQ(state.FileLength, static_cast<std::int32_t>(file.size())) << name;
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), state.FileBytes.begin())) << name;
+  }
+}
+
+TEST(EncipheredProcedure, CorpusProgramsEncipheredHereListAsBefore) {
+  SKIP_WITHOUT_CORPUS();
+  int programs = 0;
+  int procedures = 0;
+  std::uint8_t key = 0;
+  for (const std::string& name : testing::corpusPrograms()) {
+    const Bytes original = bytesOf(testing::readBytes(testing::corpusFolder() / name));
+    Bytes file = original;
+    key = static_cast<std::uint8_t>(key + 0x3B);
+    const std::vector<std::int64_t> enciphered = encipherAll(file, key);
+    if (enciphered.empty()) continue;
+    ++programs;
+    procedures += static_cast<int>(enciphered.size());
+    const CompleteListing before = WalkCompleteListing(original);
+    const Walked after = walk(file);
+    EXPECT_TRUE(after.listing.text == before.text) << name;
+    EXPECT_TRUE(after.listing.rtf == before.rtf) << name;
+    EXPECT_EQ(after.listing.damage, before.damage) << name;
+    EXPECT_EQ(after.listing.unknownTokens, before.unknownTokens) << name;
+    EXPECT_TRUE(after.fileUnchanged) << name;
+
+    // Enciphering again gives back the bytes with bit 5 cleared: the
+    // original but for the key byte and the marks set here.
+    Bytes marked = original;
+    for (std::int64_t line : enciphered) {
+      marked[static_cast<std::size_t>(line + 10)] |= kFolded | kLocked;
+      marked[static_cast<std::size_t>(line + 11)] = key;
+    }
+    Bytes twice = file;
+    for (std::int64_t line : enciphered) ASSERT_TRUE(toggleProcedureCipher(twice, line)) << name << " at " << line;
+    EXPECT_TRUE(twice == marked) << name;
+    EXPECT_FALSE(file == marked) << name << ": nothing was enciphered";
+  }
+  // The corpus has 99 procedures that AMOS could encipher, in 9 programs.
+  EXPECT_GT(programs, 5);
+  EXPECT_GT(procedures, 80);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "amos_program_builder.h"
+#include "corpus.h"
 #include "demo_program.h"
 #include "temp_folder.h"
 
@@ -122,6 +123,34 @@ TEST_F(ZarvexListTest, CompleteStyleAndTheEditorsText) {
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.out, "Print \n\n");
   EXPECT_NE(err().find("The file ends early, at offset 28"), std::string::npos) << err();
+}
+
+TEST_F(ZarvexListTest, EncipheredProceduresAreListedDeciphered) {
+  SKIP_WITHOUT_LOCKED_PROGRAMS();
+  for (const char* name : {"Menus_9.AMOS", "Tiny_Shell.AMOS", "Disc_Manager.AMOS"}) {
+    const std::filesystem::path program = testing::lockedFolder() / name;
+    const std::string before = testing::readBytes(program);
+    const ListRun run = runList("--asc --quiet '" + program.string() + "'", errFile);
+    EXPECT_EQ(run.status, 0) << name;
+    EXPECT_EQ(err(), "") << name;
+    EXPECT_TRUE(run.out == testing::readBytes(testing::lockedFolder() / "expected" / (std::string(name) + ".asc")))
+        << name << ": --asc differs";
+    EXPECT_TRUE(testing::readBytes(program) == before) << name;
+  }
+}
+
+TEST_F(ZarvexListTest, AnEncipheredProcedureThatCannotBeDecipheredIsDamageAndTheRestIsListed) {
+  // Size field 0: its range cannot be walked to an End Proc line.
+  const std::string path = folder.file("locked.AMOS");
+  using testing::TokenLine;
+  const TokenLine procedure = TokenLine().token(0x0376, {0, 0, 0, 0, 0, 0, 0xE0, 0x5D}).variable("p").token(0);
+  testing::writeFile(path, testing::amosFile({procedure, TokenLine(1).token(0x0476).decimal(1).token(0),
+                                              TokenLine().token(0x0390).token(0), TokenLine().token(0x0476).token(0)}));
+  const ListRun run = runList("--asc --quiet '" + path + "'", errFile);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out, "Procedure P\n {locked}\nEnd Proc\nPrint \n");
+  EXPECT_NE(err().find("damaged at offset 20: the locked procedure there cannot be deciphered"), std::string::npos)
+      << err();
 }
 
 TEST_F(ZarvexListTest, BanksAreListedAndExtractedWithHonestStatuses) {

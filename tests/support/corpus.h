@@ -19,6 +19,19 @@ inline bool corpusAvailable() { return std::filesystem::exists(corpusFolder() / 
 #define SKIP_WITHOUT_CORPUS() \
   if (!::zarvex::testing::corpusAvailable()) GTEST_SKIP() << "no corpus at " << ::zarvex::testing::corpusFolder()
 
+// Programs of the corpus with their procedures enciphered, and their expected
+// complete listings: the folder beside the corpus.
+inline std::filesystem::path lockedFolder() {
+  std::filesystem::path corpus = corpusFolder().lexically_normal();
+  if (!corpus.has_filename()) corpus = corpus.parent_path();
+  return corpus.parent_path() / "locked";
+}
+
+inline bool lockedAvailable() { return std::filesystem::exists(lockedFolder() / "README.md"); }
+
+#define SKIP_WITHOUT_LOCKED_PROGRAMS() \
+  if (!::zarvex::testing::lockedAvailable()) GTEST_SKIP() << "no locked programs at " << ::zarvex::testing::lockedFolder()
+
 // Every program in the corpus, as paths relative to its folder, sorted.
 inline std::vector<std::string> corpusPrograms() {
   std::vector<std::string> programs;
