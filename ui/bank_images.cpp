@@ -39,14 +39,21 @@ void drawCheckerboard(QPainter& painter, const QRect& area) {
 }  // namespace
 
 SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot) {
-  SpriteSheet sheet;
-  int cellWidth = 24, cellHeight = 8, shown = 0;
+  std::vector<std::pair<int, QImage>> images;
   for (const SpriteImage& image : bank.images) {
-    if (image.empty()) continue;
-    cellWidth = std::max(cellWidth, image.width);
-    cellHeight = std::max(cellHeight, image.height);
-    ++shown;
+    if (!image.empty()) images.emplace_back(image.slot, toQImage(spritePicture(image, bank.palette), true));
   }
+  return pictureSheet(images, selectedSlot);
+}
+
+SpriteSheet pictureSheet(const std::vector<std::pair<int, QImage>>& images, int selected) {
+  SpriteSheet sheet;
+  int cellWidth = 24, cellHeight = 8;
+  for (const auto& [number, image] : images) {
+    cellWidth = std::max(cellWidth, image.width());
+    cellHeight = std::max(cellHeight, image.height());
+  }
+  const int shown = static_cast<int>(images.size());
   if (shown == 0) return sheet;
   const int columns = std::min(shown, std::max(1, static_cast<int>(std::ceil(std::sqrt(shown * 1.5)))));
   const int rows = (shown + columns - 1) / columns;
@@ -59,22 +66,20 @@ SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot) {
   font.setPixelSize(10);
   painter.setFont(font);
   int cell = 0;
-  for (const SpriteImage& image : bank.images) {
-    if (image.empty()) continue;
+  for (const auto& [number, image] : images) {
     const QPoint origin((cell % columns) * stepX + kCellPadding, (cell / columns) * stepY + kCellPadding);
-    const QRect picture(origin, QSize(image.width, image.height));
-    drawCheckerboard(painter, picture);
-    painter.drawImage(origin, toQImage(spritePicture(image, bank.palette), true));
+    if (image.hasAlphaChannel()) drawCheckerboard(painter, QRect(origin, image.size()));
+    painter.drawImage(origin, image);
     const QRect whole(origin - QPoint(kCellPadding, kCellPadding), QSize(stepX, stepY));
     painter.setPen(Qt::white);
     painter.drawText(QRect(origin.x(), origin.y() + cellHeight, cellWidth, kLabelHeight + kCellPadding),
-                     Qt::AlignLeft | Qt::AlignVCenter, QString::number(image.slot));
-    if (image.slot == selectedSlot) {
+                     Qt::AlignLeft | Qt::AlignVCenter, QString::number(number));
+    if (number == selected) {
       painter.setPen(QPen(QColor(0xFF, 0xD0, 0x00), 2));
       painter.drawRect(whole.adjusted(1, 1, -1, -1));
     }
     sheet.cells.push_back(whole);
-    sheet.cellSlots.push_back(image.slot);
+    sheet.cellSlots.push_back(number);
     ++cell;
   }
   return sheet;

@@ -28,6 +28,10 @@ struct SpriteSheet {
 // 0 transparent) with its slot number beneath; `selectedSlot` is framed.
 SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot);
 
+// Numbered images in the same grid; an image with an alpha channel is drawn
+// over a checkerboard, an opaque one as it is.
+SpriteSheet pictureSheet(const std::vector<std::pair<int, QImage>>& images, int selected);
+
 // A hex dump: a line of offset, 16 bytes and their ISO-8859-1 text for each 16 bytes.
 QStringList hexDump(std::span<const std::uint8_t> bytes);
 

@@ -1,14 +1,27 @@
 #include "frm_view.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "amal_bank.h"
+#include "audio_player.h"
 #include "bank_canvas.h"
+#include "bank_output_files.h"
+#include "bank_text.h"
+#include "menu_bank.h"
+#include "music_bank.h"
+#include "music_render.h"
+#include "tracker_bank.h"
+#include "wav_file.h"
 #include "bank_images.h"
 #include "bank_kinds.h"
 #include "bank_outputs.h"
@@ -18,6 +31,22 @@
 #include "save_file.h"
 
 namespace zarvex {
+
+namespace {
+
+QString filterFor(const QString& name) {
+  const QString extension = name.section(QLatin1Char('.'), -1).toLower();
+  if (extension == QLatin1String("png")) return QStringLiteral("PNG Picture (*.png) | *.png");
+  if (extension == QLatin1String("wav")) return QStringLiteral("WAV Sound (*.wav) | *.wav");
+  if (extension == QLatin1String("mod")) return QStringLiteral("ProTracker Module (*.mod) | *.mod");
+  return QStringLiteral("Text (*.txt) | *.txt");
+}
+
+QByteArray byteArrayOf(const std::vector<std::uint8_t>& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+}  // namespace
 
 frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("frmView"));
@@ -51,6 +80,57 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   cmdSave = new QPushButton(QStringLiteral("Save..."), this);
   cmdSave->setObjectName(QStringLiteral("cmdSave"));
   cmdSave->hide();
+
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  txtBankText = new QPlainTextEdit(this);
+  txtBankText->setObjectName(QStringLiteral("txtBankText"));
+  txtBankText->setReadOnly(true);
+  txtBankText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtBankText->setFont(fixed);
+  txtBankText->hide();
+  tvwMenu = new QTreeWidget(this);
+  tvwMenu->setObjectName(QStringLiteral("tvwMenu"));
+  tvwMenu->setHeaderLabels({QStringLiteral("Menu$"), QStringLiteral("Objects"), QStringLiteral("Attributes")});
+  tvwMenu->hide();
+  cboPart = new QComboBox(this);
+  cboPart->setObjectName(QStringLiteral("cboPart"));
+  cboPart->setToolTip(QStringLiteral("The part of the bank shown"));
+  cboPart->hide();
+  cmdPlay = new QPushButton(QStringLiteral("Play"), this);
+  cmdPlay->setObjectName(QStringLiteral("cmdPlay"));
+  cmdPlay->hide();
+  cmdStop = new QPushButton(QStringLiteral("Stop"), this);
+  cmdStop->setObjectName(QStringLiteral("cmdStop"));
+  cmdStop->hide();
+  lblPosition = new QLabel(this);
+  lblPosition->setObjectName(QStringLiteral("lblPosition"));
+  lblPosition->hide();
+  m_player = new AudioPlayer(this);
+  QObject::connect(m_player, &AudioPlayer::changed, this, [this] { updateSound(); });
+  QObject::connect(m_player, &AudioPlayer::rendered, this, [this](const QByteArray& pcm, const QString& error) {
+    if (!m_savePath.isEmpty()) {
+      const QString path = std::exchange(m_savePath, QString());
+      const QString failure =
+          !error.isEmpty()
+              ? QStringLiteral("%1 was not written: %2").arg(path, error)
+              : saveBytes(path, byteArrayOf(stereoWavFile({reinterpret_cast<const std::uint8_t*>(pcm.constData()),
+                                                            static_cast<std::size_t>(pcm.size())})));
+      updateSound();
+      if (!failure.isEmpty()) reportSaveFailure(failure);
+      emit saved(path, failure);
+      return;
+    }
+    if (!error.isEmpty()) {
+      m_soundNote = error;
+    } else if (!m_player->playMusic(pcm)) {
+      m_soundNote = m_player->error();
+    }
+    updateSound();
+  });
+  QObject::connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
+  QObject::connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
+  QObject::connect(cboPart, &QComboBox::currentIndexChanged, this,
+                   [this](int index) { showResourcePart(cboPart->itemData(index).toInt()); });
 
   QObject::connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
   QObject::connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
@@ -118,7 +198,8 @@ void frmView::Form_Resize() {
   const int width = std::max(0, this->width() - 8);
   const int height = std::max(0, this->height() - 40);
   for (QWidget* control : {static_cast<QWidget*>(txtText), static_cast<QWidget*>(lstHex),
-                           static_cast<QWidget*>(picPicture)}) {
+                           static_cast<QWidget*>(picPicture), static_cast<QWidget*>(txtBankText),
+                           static_cast<QWidget*>(tvwMenu)}) {
     control->setGeometry(8, 8, width, height);
   }
   if (!m_bank && m_bankBytes.empty()) return;
@@ -127,8 +208,20 @@ void frmView::Form_Resize() {
   const int top = this->height() - 30;
   cmdClose->setGeometry(this->width() - 105, top, 97, 25);
   cmdSave->setGeometry(cmdClose->x() - 105, top, 97, 25);
-  cboZoom->setGeometry(cmdSave->x() - 72, top, 64, 25);
-  Label1->setGeometry(8, top, std::max(0, cboZoom->x() - 16), 25);
+  // From the right: Close, Save..., then whichever of the zoom, the part,
+  // Play, Stop and the position the bank uses; Label1 takes what is left.
+  int right = cmdSave->x();
+  const auto place = [&](QWidget* control, int controlWidth) {
+    if (control->isHidden()) return;
+    right -= controlWidth + 8;
+    control->setGeometry(right, top, controlWidth, 25);
+  };
+  place(cboZoom, 64);
+  place(cboPart, 100);
+  place(lblPosition, 90);
+  place(cmdStop, 60);
+  place(cmdPlay, 60);
+  Label1->setGeometry(8, top, std::max(0, right - 16), 25);
 }
 
 void frmView::cmdClose_Click() { close(); }
@@ -139,15 +232,22 @@ void frmView::setServices(std::shared_ptr<CommonDialog> dialog, std::shared_ptr<
 }
 
 bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileName) {
+  m_player->stop();
   m_bankBytes = std::move(bankBytes);
   m_fileName = fileName;
   m_sprites = {};
   m_picture.reset();
   m_samples.clear();
+  m_sheetImages.clear();
+  m_module.clear();
+  m_soundNote.clear();
   m_selected = 0;
   // Only the display control of the view chosen below is to be seen.
   for (QWidget* control : {static_cast<QWidget*>(txtText), static_cast<QWidget*>(lstHex),
-                           static_cast<QWidget*>(picPicture)}) {
+                           static_cast<QWidget*>(picPicture), static_cast<QWidget*>(txtBankText),
+                           static_cast<QWidget*>(tvwMenu), static_cast<QWidget*>(cboPart),
+                           static_cast<QWidget*>(cmdPlay), static_cast<QWidget*>(cmdStop),
+                           static_cast<QWidget*>(lblPosition)}) {
     control->hide();
   }
   cmdSave->show();
@@ -161,20 +261,41 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   try {
     m_bank = readBank(m_bankBytes, 0);
     setWindowTitle(QStringLiteral("View Bank - ") + QString::fromStdString(bankDescription(*m_bank)));
-    if (!m_bank->isMemoryBank()) {
-      showSprites();
-    } else if (m_bank->kind == BankKind::PackedPicture) {
-      m_picture = unpackPicture(*m_bank);
-      setViewType(4);
-      picCanvas->setImage(toQImage(m_picture->picture));
-      picCanvas->show();
-      cboZoom->setEnabled(true);
-      cmdSave->setEnabled(true);
-    } else if (m_bank->kind == BankKind::Samples) {
-      showSamples();
-    } else {
-      setViewType(0);
-      lstHex->addItems(hexDump(m_bank->bytes));
+    switch (m_bank->kind) {
+      case BankKind::Sprites:
+      case BankKind::Icons:
+        showSprites();
+        break;
+      case BankKind::PackedPicture:
+        m_picture = unpackPicture(*m_bank);
+        setViewType(4);
+        picCanvas->setImage(toQImage(m_picture->picture));
+        picCanvas->show();
+        cboZoom->setEnabled(true);
+        cmdSave->setEnabled(true);
+        break;
+      case BankKind::Samples:
+        showSamples();
+        break;
+      case BankKind::Amal:
+        showText(amalText(*m_bank, readAmalBank(*m_bank)));
+        break;
+      case BankKind::Resource:
+        showResource();
+        break;
+      case BankKind::Menu:
+        showMenu();
+        break;
+      case BankKind::Tracker:
+        showTracker();
+        break;
+      case BankKind::Music:
+        showMusic();
+        break;
+      case BankKind::Data:
+        setViewType(0);
+        lstHex->addItems(hexDump(m_bank->bytes));
+        break;
     }
     QString description = QString::fromStdString(bankDescription(*m_bank, m_picture ? &*m_picture : nullptr));
     const auto empty = std::count_if(m_sprites.images.begin(), m_sprites.images.end(),
@@ -187,7 +308,7 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
     Label1->setText(QStringLiteral("Damaged bank at offset %1: %2")
                         .arg(damage.offset)
                         .arg(QString::fromStdString(damage.what)));
-    if (m_viewType != 0 && m_viewType != 4) {
+    if (m_viewType != 0 && m_viewType != 4 && bankView() == nullptr) {
       setViewType(0);
       lstHex->addItems(hexDump(m_bankBytes));
     }
@@ -195,8 +316,186 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   // The view chosen is for use: scrolled, chosen from, zoomed.
   lstHex->setEnabled(m_viewType == 0);
   picPicture->setEnabled(m_viewType == 4);
+  cboZoom->setVisible(m_viewType == 4);
+  cmdSave->setEnabled(!shownOutputName().isEmpty());
+  updateSound();
   Form_Resize();
   return whole;
+}
+
+QWidget* frmView::bankView() const {
+  if (!txtBankText->isHidden()) return txtBankText;
+  if (!tvwMenu->isHidden()) return tvwMenu;
+  return nullptr;
+}
+
+void frmView::showText(const std::string& text) {
+  setViewType(3);
+  txtBankText->setPlainText(QString::fromStdString(text));
+  txtBankText->show();
+}
+
+// The images as a sheet, then the messages and the programs as text: each
+// read in the order the bank's outputs are made, so that damage further on
+// keeps what came before it.
+void frmView::showResource() {
+  ResourceBank resources = readResourceTables(*m_bank);
+  cboPart->blockSignals(true);
+  cboPart->clear();
+  if (!resources.images.empty()) cboPart->addItem(QStringLiteral("Images"), 0);
+  const auto showParts = [this] {
+    cboPart->blockSignals(false);
+    cboPart->setVisible(cboPart->count() > 0);
+    if (cboPart->count() > 0) showResourcePart(cboPart->itemData(0).toInt());
+  };
+  try {
+    readResourceColours(*m_bank, resources);
+    for (const ResourceImage& image : resources.images) {
+      m_sheetImages.emplace_back(image.number, toQImage(resourcePicture(*m_bank, resources, image)));
+    }
+    readResourceMessages(*m_bank, resources);
+    m_resourceText[0] = QString::fromStdString(resourceMessagesText(resources));
+    if (!resources.messages.empty()) cboPart->addItem(QStringLiteral("Messages"), 1);
+    readResourcePrograms(*m_bank, resources);
+    m_resourceText[1] = QString::fromStdString(resourceProgramsText(resources));
+    if (!resources.programs.empty()) cboPart->addItem(QStringLiteral("Programs"), 2);
+  } catch (const BankDamage&) {
+    showParts();
+    throw;
+  }
+  showParts();
+}
+
+void frmView::showResourcePart(int part) {
+  txtBankText->hide();
+  if (part == 0) {
+    m_selected = m_sheetImages.empty() ? 0 : m_sheetImages.front().first;
+    setViewType(4);
+    picCanvas->show();
+    redrawSprites();
+    cboZoom->setEnabled(true);
+    cboZoom->show();
+    if (isVisible()) fitZoom();
+  } else {
+    m_selected = 0;
+    setViewType(3);
+    cboZoom->hide();
+    txtBankText->setPlainText(m_resourceText[part - 1]);
+    txtBankText->show();
+  }
+  cmdSave->setEnabled(!shownOutputName().isEmpty());
+  Form_Resize();
+}
+
+void frmView::showMenu() {
+  const MenuBank menu = readMenuBank(*m_bank);
+  setViewType(3);
+  tvwMenu->clear();
+  // Each line of the text is one node: the tree shows its path, objects and
+  // attributes in columns, under its parent.
+  const QStringList lines = QString::fromStdString(menuText(*m_bank, menu)).split(QLatin1Char('\n'));
+  std::vector<QTreeWidgetItem*> parents;
+  for (std::size_t i = 0; i < menu.nodes.size(); ++i) {
+    const QString line = lines.value(static_cast<qsizetype>(i) + 1).trimmed();
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    const qsizetype comment = line.lastIndexOf(QStringLiteral("  ' "));
+    const std::size_t level = menu.nodes[i].path.size();
+    parents.resize(level - 1);
+    auto* item = parents.empty() ? new QTreeWidgetItem(tvwMenu) : new QTreeWidgetItem(parents.back());
+    item->setText(0, line.left(equals));
+    item->setText(1, line.mid(equals + 1, comment - equals - 1));
+    item->setText(2, line.mid(comment + 4));
+    parents.push_back(item);
+  }
+  tvwMenu->expandAll();
+  tvwMenu->resizeColumnToContents(0);
+  tvwMenu->show();
+}
+
+void frmView::showTracker() {
+  const TrackerModule module = readTrackerModule(*m_bank);
+  setViewType(0);
+  std::string title;
+  appendBankText(title, module.title);
+  lstHex->addItem(QStringLiteral("Title: \"%1\"").arg(QString::fromStdString(title)));
+  lstHex->addItem(QStringLiteral("Patterns: %1, positions: %2, %3 bytes")
+                      .arg(module.patterns)
+                      .arg(module.positions)
+                      .arg(module.bytes.size()));
+  for (const TrackerSample& sample : module.samples) {
+    if (sample.length == 0 && sample.name.empty()) continue;
+    std::string name;
+    appendBankText(name, sample.name);
+    lstHex->addItem(QStringLiteral("%1  %2  %3 bytes")
+                        .arg(sample.number, 3)
+                        .arg(QString::fromStdString(name), -22)
+                        .arg(sample.length, 7));
+  }
+  m_module.assign(module.bytes.begin(), module.bytes.end());
+}
+
+void frmView::showMusic() {
+  const MusicBank music = readMusicBank(*m_bank);
+  setViewType(0);
+  for (std::size_t k = 0; k < music.songNames.size(); ++k) {
+    std::string name;
+    appendBankText(name, upToZero(music.songNames[k]));
+    lstHex->addItem(QStringLiteral("Song %1: %2").arg(k + 1).arg(QString::fromStdString(name)));
+  }
+  lstHex->addItem(QStringLiteral("%1 instruments, %2 patterns").arg(music.instruments).arg(music.patterns));
+  try {
+    m_module = musicBankForPlayer(m_bank->bytes, 1);
+  } catch (const BankDamage& damage) {
+    m_soundNote = QString::fromStdString(damage.what);
+    return;
+  }
+  const MusicRenderer renderer(m_module);  // loads only: the length comes with the module
+  if (!renderer.error().empty()) {
+    m_soundNote = QString::fromStdString(renderer.error());
+  } else {
+    lstHex->addItem(QStringLiteral("Length: %1").arg(minutesAndSeconds(renderer.durationMs())));
+  }
+}
+
+void frmView::cmdPlay_Click() {
+  m_soundNote.clear();
+  if (!m_module.empty()) {
+    m_player->renderMusic(m_module);
+  } else if (!m_samples.empty() && m_selected >= 1) {
+    const Sample& sample = m_samples[static_cast<std::size_t>(m_selected - 1)];
+    if (!m_player->playSample(sample.sound, sample.rate)) m_soundNote = m_player->error();
+  }
+  updateSound();
+}
+
+void frmView::cmdStop_Click() { m_player->stop(); }
+
+void frmView::updateSound() {
+  const bool sounds = !m_module.empty() || !m_samples.empty();
+  cmdPlay->setVisible(sounds);
+  cmdStop->setVisible(sounds);
+  lblPosition->setVisible(sounds);
+  if (!sounds) return;
+  const bool busy = m_player->playing() || m_player->rendering();
+  cmdSave->setEnabled(!m_player->rendering() && !shownOutputName().isEmpty());
+  cmdPlay->setEnabled(!busy && (m_selected >= 1 || !m_module.empty()));
+  cmdStop->setEnabled(m_player->playing());
+  if (!m_soundNote.isEmpty()) {
+    lblPosition->setText(QStringLiteral("No sound"));
+    lblPosition->setToolTip(m_soundNote);
+  } else if (m_player->rendering()) {
+    lblPosition->setText(m_savePath.isEmpty() ? QStringLiteral("Rendering...") : QStringLiteral("Saving..."));
+  } else if (m_player->playing()) {
+    lblPosition->setText(minutesAndSeconds(m_player->positionMs()) + QStringLiteral(" / ") +
+                         minutesAndSeconds(m_player->lengthMs()));
+  } else {
+    lblPosition->clear();
+  }
+}
+
+void frmView::closeEvent(QCloseEvent* event) {
+  m_player->stop();  // sound ends with the window
+  QWidget::closeEvent(event);
 }
 
 // Starts at the largest zoom that shows the whole picture, up to 4x.
@@ -225,7 +524,7 @@ void frmView::showSprites() {
 }
 
 void frmView::redrawSprites() {
-  SpriteSheet sheet = spriteSheet(m_sprites, m_selected);
+  SpriteSheet sheet = m_sheetImages.empty() ? spriteSheet(m_sprites, m_selected) : pictureSheet(m_sheetImages, m_selected);
   m_cells = std::move(sheet.cells);
   m_cellSlots = std::move(sheet.cellSlots);
   picCanvas->setImage(sheet.image);
@@ -263,39 +562,100 @@ void frmView::selectItem(int number) {
       cmdSave->setEnabled(true);
     }
   }
+  for (const auto& [shown, image] : m_sheetImages) {
+    if (shown == number && m_viewType == 4) {
+      m_selected = number;
+      redrawSprites();
+      cmdSave->setEnabled(true);
+    }
+  }
 }
 
-void frmView::cmdSave_Click() {
-  if (!m_bank) return;
-  CommonDialog& dialog = m_dialog ? *m_dialog : CommonDialog1;
+QString frmView::shownOutputName() const {
+  if (!m_bank) return {};
   const std::string stem = bankFileStem(m_fileName.toStdString(), *m_bank);
-  QString suggested;
-  QImage image;
-  QByteArray bytes;
-  if (m_picture) {
-    suggested = QString::fromStdString(stem + ".picture.png");
-    image = toQImage(m_picture->picture);
-  } else if (!m_samples.empty() && m_selected >= 1) {
-    const Sample& sample = m_samples[static_cast<std::size_t>(m_selected - 1)];
-    suggested = QString::fromStdString(numberedOutputName(stem, "sample", sample.slot, "wav"));
-    const auto wav = wavFile(sample);
-    bytes = QByteArray(reinterpret_cast<const char*>(wav.data()), static_cast<qsizetype>(wav.size()));
-  } else if (m_selected >= 1) {
-    for (const SpriteImage& sprite : m_sprites.images) {
-      if (sprite.slot == m_selected) image = toQImage(spritePicture(sprite, m_sprites.palette));
-    }
-    suggested = QString::fromStdString(numberedOutputName(stem, "image", m_selected, "png"));
-  } else {
-    return;
+  std::string name;
+  switch (m_bank->kind) {
+    case BankKind::Sprites:
+    case BankKind::Icons:
+      if (m_selected >= 1) name = numberedOutputName(stem, "image", m_selected, "png");
+      break;
+    case BankKind::PackedPicture:
+      if (m_picture) name = stem + ".picture.png";
+      break;
+    case BankKind::Samples:
+      if (m_selected >= 1) name = numberedOutputName(stem, "sample", m_selected, "wav");
+      break;
+    case BankKind::Amal:
+      if (!txtBankText->isHidden()) name = stem + ".amal.txt";
+      break;
+    case BankKind::Resource:
+      switch (cboPart->currentData().toInt()) {
+        case 0:
+          if (m_selected >= 1 && cboPart->count() > 0) name = numberedOutputName(stem, "resource", m_selected, "png");
+          break;
+        case 1:
+          name = stem + ".messages.txt";
+          break;
+        default:
+          name = stem + ".programs.txt";
+          break;
+      }
+      break;
+    case BankKind::Menu:
+      if (!tvwMenu->isHidden()) name = stem + ".menu.txt";
+      break;
+    case BankKind::Tracker:
+      if (!m_module.empty()) name = stem + ".mod";
+      break;
+    case BankKind::Music:
+      if (!m_module.empty()) name = stem + ".music.wav";
+      break;
+    case BankKind::Data:
+      break;
   }
-  dialog.setFilter(image.isNull() ? QStringLiteral("WAV Sound (*.wav) | *.wav") : QStringLiteral("PNG Picture (*.png) | *.png"));
+  return QString::fromStdString(name);
+}
+
+
+// Saves the part shown as the same file zarvex-list makes of it; music
+// through the same rendering as its --render.
+void frmView::cmdSave_Click() {
+  const QString suggested = shownOutputName();
+  if (suggested.isEmpty()) return;
+  CommonDialog& dialog = m_dialog ? *m_dialog : CommonDialog1;
+  const QString filter = dialog.filter();
+  dialog.setFilter(filterFor(suggested));
   QString path;
   try {
     path = dialog.showSave(this, suggested);
   } catch (const RuntimeError&) {
+    dialog.setFilter(filter);
     return;  // cancelled
   }
-  const QString failure = image.isNull() ? saveBytes(path, bytes) : savePng(path, image);
+  dialog.setFilter(filter);
+  QByteArray bytes;
+  try {
+    if (m_bank->kind == BankKind::Music) {
+      // Rendered off the user-interface thread; written when it is done.
+      m_player->stop();
+      m_savePath = path;
+      m_player->renderMusic(m_module);
+      updateSound();
+      return;
+    }
+    if (const auto file = bankOutputFile(m_fileName.toStdString(), *m_bank, suggested.toStdString())) {
+      bytes = byteArrayOf(*file);
+    }
+  } catch (const BankDamage& damage) {
+    reportSaveFailure(QStringLiteral("%1 was not written: the bank is damaged: %2")
+                          .arg(path, QString::fromStdString(damage.what)));
+    return;
+  } catch (const std::exception& e) {
+    reportSaveFailure(QStringLiteral("%1 was not written: %2").arg(path, QString::fromUtf8(e.what())));
+    return;
+  }
+  const QString failure = saveBytes(path, bytes);
   if (!failure.isEmpty()) reportSaveFailure(failure);
 }
 

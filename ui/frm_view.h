@@ -3,11 +3,14 @@
 // picks the one shown: 0 the list, 1 and 6 the text box, 4 the picture box,
 // any other value none.
 //
-// Given a bank (showBank), it picks the view that fits: the picture box for
-// sprites, icons (every image in a grid) and packed pictures, zoomable and
-// scrollable; the list for samples (one a line) and every other bank (a hex
-// dump). Label1 says what the bank holds, and Save... writes the selected
-// image, the picture (PNG) or the selected sample (WAV).
+// Given a bank (showBank), it picks the view that fits the bank's kind: the
+// picture box for sprites, icons and resource images (every image in a
+// grid) and packed pictures, zoomable and scrollable; the list for samples,
+// tracker modules and music; a text view for AMAL banks and a resource
+// bank's messages and programs; a tree for menus; a hex dump for any other
+// bank. Label1 says what the bank holds. Save... writes the part shown, the
+// same file zarvex-list makes of it; Play and Stop sound the chosen sample,
+// the tracker module or the music.
 #pragma once
 
 #include <QWidget>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "bank_set.h"
+#include "resource_bank.h"
 #include "common_dialog.h"
 #include "message_boxes.h"
 #include "packed_picture.h"
@@ -27,10 +31,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
+class QTreeWidget;
 
 namespace zarvex {
 
+class AudioPlayer;
 class BankCanvas;
 class PictureBox;
 
@@ -57,8 +64,15 @@ class frmView : public QWidget {
   bool showBank(std::vector<std::uint8_t> bankBytes, const QString& fileName);
   // The dialog and message boxes Save... uses (by default Qt's own).
   void setServices(std::shared_ptr<CommonDialog> dialog, std::shared_ptr<MessageBoxes> messages);
-  // Saves the selected image, the picture or the selected sample.
+  // Saves the part shown: the selected image, the picture, the selected
+  // sample, the text, the module or the music's sound.
   void cmdSave_Click();
+  // Plays the chosen sample, the tracker module or the music; Stop ends it.
+  void cmdPlay_Click();
+  void cmdStop_Click();
+  // The name of the file Save... writes now ("NAME.bankNN.amal.txt"...);
+  // empty when there is nothing to save.
+  QString shownOutputName() const;
   // The image slot or sample number Save... writes; 0 when there is none.
   int selectedItem() const;
   void selectItem(int number);
@@ -74,6 +88,16 @@ class frmView : public QWidget {
   BankCanvas* picCanvas;
   QComboBox* cboZoom;
   QPushButton* cmdSave;
+  // The views of the other kinds, in the display rectangle, and the
+  // controls of the strip below it: the part of a resource bank shown, and
+  // the sound controls with the position.
+  QPlainTextEdit* txtBankText;
+  QTreeWidget* tvwMenu;
+  QComboBox* cboPart;
+  QPushButton* cmdPlay;
+  QPushButton* cmdStop;
+  QLabel* lblPosition;
+  AudioPlayer* player() const { return m_player; }
 
   // The client area at design time.
   static constexpr int kClientWidth = 400;
@@ -82,14 +106,27 @@ class frmView : public QWidget {
   static constexpr int kBankWidth = 640;
   static constexpr int kBankHeight = 480;
 
+ signals:
+  // Music rendered for Save... was written to `path` (`failure` empty) or not.
+  void saved(const QString& path, const QString& failure);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void showSprites();
   void fitZoom();
   void showSamples();
+  void showText(const std::string& text);
+  void showResource();
+  void showResourcePart(int part);
+  void showMenu();
+  void showTracker();
+  void showMusic();
   void redrawSprites();
+  void updateSound();
+  QWidget* bankView() const;
   void reportSaveFailure(const QString& text);
 
   std::int32_t m_viewType = 0;
@@ -99,6 +136,12 @@ class frmView : public QWidget {
   SpriteBank m_sprites;
   std::optional<PackedPicture> m_picture;
   std::vector<Sample> m_samples;
+  std::vector<std::pair<int, QImage>> m_sheetImages;  // a resource bank's images, by number
+  QString m_resourceText[2];                           // its messages and programs
+  std::vector<std::uint8_t> m_module;                  // what libxmp plays, for music and tracker banks
+  QString m_soundNote;                                 // why nothing plays, when that is so
+  AudioPlayer* m_player;
+  QString m_savePath;  // where the music being rendered is to be saved
   std::vector<QRect> m_cells;  // the sprite sheet's cells and their slots
   std::vector<int> m_cellSlots;
   int m_selected = 0;
