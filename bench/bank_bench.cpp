@@ -62,4 +62,19 @@ void BM_UnpackPicture960x160(benchmark::State& s) {
 }
 BENCHMARK(BM_UnpackPicture960x160)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
+// The biggest real resource bank read whole, as its view and its extraction
+// read it: the tables, the palette, every image unpacked, the texts.
+void BM_ReadResourceBank(benchmark::State& s) {
+  const auto bytes = readFile(bankFile("Example_Resource.Abk"));
+  const Bank bank = readBanks(bytes).banks.at(0);
+  for (auto _ : s) {
+    std::size_t pixels = 0;
+    forEachBankOutput("bench", bank, [&](const BankOutput& output) {
+      if (output.picture != nullptr) pixels += output.picture->rgb.size();
+    });
+    benchmark::DoNotOptimize(pixels);
+  }
+}
+BENCHMARK(BM_ReadResourceBank)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
 }  // namespace
