@@ -85,32 +85,6 @@ int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::F
   });
 }
 
-int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
-  return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    int status = kOk;
-    try {
-      for (const Bank& bank : set.banks) {
-        try {
-          forEachBankOutput(name, bank, [&](const BankOutput& output) {
-            writeFileAtomically((std::filesystem::path(folder) / output.name).string(), bankOutputFile(output));
-          });
-        } catch (const BankDamage& damage) {
-          reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
-          status = worse(status, kDamaged);
-        }
-      }
-    } catch (const RuntimeError& e) {
-      writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
-      return kStop;
-    } catch (const std::runtime_error& e) {
-      writeTo(messages, {"zarvex-list: ", path, ": ", e.what(), "\n"});
-      return kStop;
-    }
-    return status;
-  });
-}
-
 namespace {
 
 // The modules libxmp is handed for a bank, each with the name of its WAV
@@ -131,24 +105,18 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> playableModules(c
   return modules;
 }
 
-}  // namespace
-
-int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
+// Writes files of each bank of each file through `write`, which answers a
+// status; damage ends the bank it is found in, a file that cannot be written
+// ends the run.
+template <typename Write>
+int writeEachBank(const std::vector<std::string>& files, std::FILE* messages, Write write) {
   return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
     const std::string name = std::filesystem::path(path).filename().string();
     int status = kOk;
     try {
       for (const Bank& bank : set.banks) {
         try {
-          for (const auto& [wavName, module] : playableModules(bankFileStem(name, bank), bank)) {
-            const RenderedMusic music = renderModule(module);
-            if (!music.ok()) {
-              writeTo(messages, {"zarvex-list: ", path, ": bank ", std::to_string(bank.number), ": ", music.error, "\n"});
-              status = worse(status, kDamaged);
-              continue;
-            }
-            writeFileAtomically((std::filesystem::path(folder) / wavName).string(), stereoWavFile(music.pcm));
-          }
+          status = worse(status, write(path, name, bank));
         } catch (const BankDamage& damage) {
           reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
           status = worse(status, kDamaged);
@@ -157,6 +125,36 @@ int renderBanks(const std::string& folder, const std::vector<std::string>& files
     } catch (const RuntimeError& e) {
       writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
       return kStop;
+    } catch (const std::runtime_error& e) {
+      writeTo(messages, {"zarvex-list: ", path, ": ", e.what(), "\n"});
+      return kStop;
+    }
+    return status;
+  });
+}
+
+}  // namespace
+
+int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
+  return writeEachBank(files, messages, [&](const std::string&, const std::string& name, const Bank& bank) {
+    forEachBankOutput(name, bank, [&](const BankOutput& output) {
+      writeFileAtomically((std::filesystem::path(folder) / output.name).string(), bankOutputFile(output));
+    });
+    return int{kOk};
+  });
+}
+
+int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
+  return writeEachBank(files, messages, [&](const std::string& path, const std::string& name, const Bank& bank) {
+    int status = kOk;
+    for (const auto& [wavName, module] : playableModules(bankFileStem(name, bank), bank)) {
+      const RenderedMusic music = renderModule(module);
+      if (!music.ok()) {
+        writeTo(messages, {"zarvex-list: ", path, ": bank ", std::to_string(bank.number), ": ", music.error, "\n"});
+        status = kDamaged;
+        continue;
+      }
+      writeFileAtomically((std::filesystem::path(folder) / wavName).string(), stereoWavFile(music.pcm));
     }
     return status;
   });
