@@ -3,8 +3,12 @@
 # listing style, answers the summary message, and saves pictures of the window:
 # docs/screenshot.png (classic vocabulary, the first run's style) and
 # docs/screenshot-complete.png (Options > Complete Vocabulary ticked), then
-# the demo's sprite bank in the bank viewer: docs/screenshot-banks.png. Last,
-# File > Save As through the real file dialog must write the file named.
+# the demo's sprite bank in the bank viewer: docs/screenshot-banks.png. With
+# the shared bank files beside the project (../shared/banks), two bank files
+# opened the same way: the resource bank's image sheet
+# (docs/screenshot-resource.png) and the music bank's songs
+# (docs/screenshot-music.png). Last, File > Save As through the real file
+# dialog must write the file named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build/default/bin
@@ -23,10 +27,11 @@ unset QT_QPA_PLATFORM
 export XDG_CONFIG_HOME=$settings
 mkdir -p "$settings/Zarvex"
 
-# The first window whose name matches, once it shows; empty after 10 seconds.
-window_named() {
+# The first window whose name matches, once it shows; empty after TRIES
+# looks 0.2 seconds apart (10 seconds unless given).
+window_named() {  # NAME [TRIES]
   local found=
-  for _ in $(seq 50); do
+  for _ in $(seq "${2:-50}"); do
     found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
     [ -n "$found" ] && break
     sleep 0.2
@@ -34,22 +39,39 @@ window_named() {
   echo "$found"
 }
 
-# Starts the viewer on the demo in STYLE, answers the summary that comes over
-# it, and sets $window to the main window.
-open_demo() {  # STYLE
-  printf '[listing]\nstyle=%s\n' "$1" > "$settings/Zarvex/Zarvex.conf"
-  "$bin/zarvex" examples/demo.AMOS &
+# Starts the viewer on FILE in STYLE, answers the summary that comes over it,
+# and sets $window to the main window, named "Zarvex - " and the file's name.
+# The summary is waited for SUMMARY_TRIES looks (as window_named): the demo's
+# load always ends with one, a bank file's only when its bytes, read as a
+# program, hold calls to count.
+open_file() {  # FILE STYLE [SUMMARY_TRIES]
+  printf '[listing]\nstyle=%s\n' "$2" > "$settings/Zarvex/Zarvex.conf"
+  "$bin/zarvex" "$1" &
   viewer=$!
-  local box
-  box=$(window_named '^Zarvex$')
+  local name box
+  name=$(basename "$1" | sed 's/[.[\*^$]/\\&/g')
+  window=$(window_named "^Zarvex - $name\$")
+  [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
+  box=$(window_named '^Zarvex$' "${3:-10}")
   if [ -n "$box" ]; then
     sleep 0.5
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     xdotool key Return
   fi
-  window=$(window_named '^Zarvex - demo.AMOS$')
-  [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
   sleep 0.5
+}
+
+open_demo() {  # STYLE
+  open_file examples/demo.AMOS "$1" 50
+}
+
+# Tab to the bank list, choose the first bank, Tab to View Bank and press it;
+# sets $bank to the bank viewer.
+view_first_bank() {
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Tab Home Tab space
+  bank=$(window_named '^View Bank - ')
+  [ -n "$bank" ] || { echo "the bank viewer did not appear" >&2; exit 1; }
 }
 
 close_demo() {
@@ -75,15 +97,28 @@ open_demo complete
 shoot_window "$window" docs/screenshot-complete.png
 close_demo
 
-# The demo's sprite bank: Tab to the bank list, choose the first bank, Tab to
-# View Bank and press it.
+# The demo's sprite bank.
 open_demo classic
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Tab Home Tab space
-bank=$(window_named '^View Bank - ')
-[ -n "$bank" ] || { echo "the bank viewer did not appear" >&2; exit 1; }
+view_first_bank
 shoot_window "$bank" docs/screenshot-banks.png
 close_demo
+
+# Bank files from the shared folder, each holding one bank: the resource
+# bank shows its image sheet first, the music bank its songs and length.
+shared=../shared/banks
+if [ -d "$shared" ]; then
+  open_file "$shared/Example_Resource.Abk" classic
+  view_first_bank
+  shoot_window "$bank" docs/screenshot-resource.png
+  close_demo
+
+  open_file "$shared/Music.abk" classic
+  view_first_bank
+  shoot_window "$bank" docs/screenshot-music.png
+  close_demo
+else
+  echo "no $shared beside the project: docs/screenshot-resource.png and docs/screenshot-music.png not taken"
+fi
 
 # File > Save As through the real file dialog: type a name, press Return, and
 # the web page must be there.
