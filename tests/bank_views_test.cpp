@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QEventLoop>
+#include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -167,6 +169,27 @@ TEST_F(BankViewsTest, ClosingTheViewerEndsTheSoundAndARenderInFlight) {
   viewer->close();  // deletes itself: the render thread is stopped and joined
   QCoreApplication::processEvents();
   SUCCEED();
+}
+
+TEST_F(BankViewsTest, ClosingWhileMusicIsBeingSavedStillWritesTheFile) {
+  ASSERT_TRUE(view.showBank(bankOf("Music.abk", BankKind::Music), QStringLiteral("Music.abk")));
+  view.show();
+  const QString path = QString::fromStdString(folder.file("late.wav"));
+  dialog->savePaths = {path};
+  view.cmdSave_Click();
+  view.close();
+  EXPECT_EQ(std::filesystem::file_size(path.toStdString()), 44u + 56'645'568u);
+}
+
+TEST_F(BankViewsTest, EscapeClosesTheViewer) {
+  QPointer<frmView> viewer = new frmView;
+  ASSERT_TRUE(viewer->showBank(bankOf("PLay_Data.Abk", BankKind::Amal), QStringLiteral("PLay_Data.Abk")));
+  viewer->show();
+  viewer->activateWindow();
+  QShortcutEvent shortcut(QKeySequence(Qt::Key_Escape), 0);
+  QCoreApplication::sendEvent(viewer.data()->findChild<QShortcut*>(), &shortcut);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(viewer.isNull());
 }
 
 TEST_F(BankViewsTest, SamplesPlayAndStop) {

@@ -47,6 +47,16 @@ class BankWindowTest : public ::testing::Test {
   std::unique_ptr<TestWindow> window;
 };
 
+TEST_F(BankWindowTest, ABankFileNamedOnTheCommandLineListsItsBanks) {
+  const std::string path = folder.file("data.abk");
+  const auto bank = testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4});
+  testing::writeFile(path, bank);
+  TestWindow t(QString::fromStdString(path));
+  ASSERT_EQ(t.window->Banks().banks.size(), 1u);
+  EXPECT_EQ(t.window->lstBanks->item(0)->text(), " 9  Datas, 24 bytes, fast");
+  EXPECT_TRUE(t.messages->shown.empty()) << "no load summary of a program that is not there";
+}
+
 TEST_F(BankWindowTest, ALoadListsTheProgramsBanksAndAChoiceEnablesTheButtons) {
   TestWindow t;
   EXPECT_FALSE(t.window->lstBanks->isEnabled());

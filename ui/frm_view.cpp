@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -115,7 +116,9 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
               ? QStringLiteral("%1 was not written: %2").arg(path, error)
               : saveBytes(path, byteArrayOf(stereoWavFile({reinterpret_cast<const std::uint8_t*>(pcm.constData()),
                                                             static_cast<std::size_t>(pcm.size())})));
+      m_soundNote.clear();
       updateSound();
+      if (failure.isEmpty()) lblPosition->setText(QStringLiteral("Saved"));
       if (!failure.isEmpty()) reportSaveFailure(failure);
       emit saved(path, failure);
       return;
@@ -142,8 +145,16 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
     }
   });
   QObject::connect(lstHex, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (!m_samples.empty() && row >= 0) m_selected = row + 1;
+    if (m_samples.empty() || row < 0) return;
+    m_selected = row + 1;
+    m_soundNote.clear();
+    updateSound();
   });
+  // Escape and Ctrl+W close the viewer, as they close other secondary windows.
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    QObject::connect(shortcut, &QShortcut::activated, this, [this] { close(); });
+  }
   resize(kClientWidth, kClientHeight);
   Form_Load();
 }
@@ -257,6 +268,7 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   cmdSave->setEnabled(false);
   cboZoom->setEnabled(false);
   resize(kBankWidth, kBankHeight);
+  setMinimumSize(kBankWidth * 3 / 4, kBankHeight / 2);  // the strip's controls keep their room
   bool whole = true;
   try {
     m_bank = readBank(m_bankBytes, 0);
@@ -302,6 +314,7 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
                                      [](const SpriteImage& image) { return image.empty(); });
     if (empty > 0) description += QStringLiteral(" (%1 empty, not shown)").arg(empty);
     Label1->setText(description);
+    Label1->setToolTip(description);  // the whole line where the strip cuts it
     if (m_viewType == 4) fitZoom();
   } catch (const BankDamage& damage) {
     whole = false;
@@ -409,6 +422,7 @@ void frmView::showMenu() {
   }
   tvwMenu->expandAll();
   tvwMenu->resizeColumnToContents(0);
+  tvwMenu->resizeColumnToContents(1);
   tvwMenu->show();
 }
 
@@ -495,6 +509,16 @@ void frmView::updateSound() {
 
 void frmView::closeEvent(QCloseEvent* event) {
   m_player->stop();  // sound ends with the window
+  if (!m_savePath.isEmpty()) {
+    // Music asked to be saved is written before the window goes: rendered
+    // here, as the worker's result would come to a window no longer there.
+    const QString path = std::exchange(m_savePath, QString());
+    const RenderedMusic music = renderModule(m_module);
+    const QString failure = music.ok() ? saveBytes(path, byteArrayOf(stereoWavFile(music.pcm)))
+                                       : QStringLiteral("%1 was not written: %2").arg(path, QString::fromStdString(music.error));
+    if (!failure.isEmpty()) reportSaveFailure(failure);
+    emit saved(path, failure);
+  }
   QWidget::closeEvent(event);
 }
 

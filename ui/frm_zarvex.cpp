@@ -177,7 +177,7 @@ void frmZarvex::openCommandLine(const std::string& commandLine) {
   if (path.empty()) return;
   // The decoder makes the program's folder current; a relative path means the
   // folder the program was started from.
-  loadReportingFailure(absolutePath(path));
+  openDropped(absolutePath(path));  // a bank file lists its banks, as when dropped
 }
 
 // W >= 110 sets widths and lefts, H >= 128 heights and tops; a smaller
@@ -222,7 +222,7 @@ void frmZarvex::mnuOpen_Click() {
     if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
     return;
   }
-  loadReportingFailure(QFile::encodeName(path).toStdString());
+  openDropped(QFile::encodeName(path).toStdString());  // a bank file lists its banks, as when dropped
 }
 
 void frmZarvex::mnuImportAmos_Click() { mnuOpen_Click(); }
