@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make pkg-config dpkg-dev file
-  qt6-base-dev qt6-multimedia-dev libgl-dev libpng-dev libxmp-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev libpng-dev libxmp-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth x11-apps imagemagick xdotool hyperfine libxml2-utils
