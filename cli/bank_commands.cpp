@@ -12,6 +12,7 @@
 #include "wav_file.h"
 #include "bank_file.h"
 #include "bank_output_files.h"
+#include "container_files.h"
 #include "bank_kinds.h"
 #include "console_output.h"
 #include "runtime_error.h"
@@ -34,29 +35,63 @@ namespace {
 
 constexpr int kStop = -1;  // from a body: a write failed, and the next would too
 
-// Reads each file's banks and hands them to `use`, which answers a status;
-// a damaged bank set is reported after. A file that cannot be read counts as
-// such and the others go on; kStop ends the run.
+// A file whose banks are read: on the host or in a container.
+struct BankInput {
+  std::string name;      // as shown in messages
+  std::string fileName;  // what the output names start with
+  std::string folder;    // below the extraction folder: a container member's own folders
+};
+
+// Reads the banks of each file named, or of each program and bank file in
+// the folders and containers named, and hands them to `use`, which answers a
+// status; a damaged bank set is reported after. A file that cannot be read
+// counts as such and the others go on; kStop ends the run.
 template <typename Use>
-int forEachBankSet(const std::vector<std::string>& files, std::FILE* messages, Use use) {
+int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, Use use) {
   int status = kOk;
-  for (const std::string& path : files) {
-    std::optional<BankFile> file;
+  bool stopped = false;
+  const auto useFile = [&](const BankInput& input, BankFile file, bool damaged) {
+    const BankSet& set = file.banks();
+    const int used = use(input, set);
+    if (used == kStop) {
+      stopped = true;
+      return;
+    }
+    status = worse(status, used);
+    if (set.damaged) {
+      reportDamage(input.name, set.damageOffset, set.damage, messages);
+      status = worse(status, kDamaged);
+    }
+    if (damaged) {
+      writeTo(messages, {"zarvex-list: ", input.name, ": damaged in its container: read as far as it goes\n"});
+      status = worse(status, kDamaged);
+    }
+  };
+  const auto readHost = [&](const std::string& path, const std::string& folder) {
     try {
-      file = BankFile::read(path);
+      useFile({path, std::filesystem::path(path).filename().string(), folder}, BankFile::read(path), false);
     } catch (const RuntimeError& e) {
       writeTo(messages, {"zarvex-list: Error loading file: ", e.description(), "\n"});
       status = kCannotLoad;
-      continue;
     }
-    const BankSet& set = file->banks();
-    const int used = use(path, set);
-    if (used == kStop) return kCannotLoad;
-    status = worse(status, used);
-    if (set.damaged) {
-      reportDamage(path, set.damageOffset, set.damage, messages);
-      status = worse(status, kDamaged);
-    }
+  };
+  for (const std::string& name : names) {
+    const bool found = forEachSourceFile(
+        name,
+        [&](SourceFile& source) {
+          if (stopped) return;
+          if (source.named && !source.hostPath.empty()) return readHost(source.hostPath, {});
+          if (source.kind != MemberKind::Program && source.kind != MemberKind::Bank) return;
+          if (!source.hostPath.empty()) return readHost(source.hostPath, source.inside);
+          const std::string fileName = source.name.substr(source.name.rfind('/') + 1);
+          useFile({source.name, fileName, source.inside}, BankFile(std::move(source.bytes)), source.damaged);
+        },
+        [&](const std::string& note) {
+          writeTo(messages, {"zarvex-list: ", note, "\n"});
+          status = worse(status, kDamaged);
+        });
+    if (stopped) return kCannotLoad;
+    if (!found) readHost(name, {});  // reports what is wrong with the name
   }
   return status;
 }
@@ -64,7 +99,7 @@ int forEachBankSet(const std::vector<std::string>& files, std::FILE* messages, U
 }  // namespace
 
 int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages) {
-  return forEachBankSet(files, messages, [&](const std::string&, const BankSet& set) {
+  return forEachBankSet(files, messages, [&](const BankInput&, const BankSet& set) {
     for (const Bank& bank : set.banks) {
       if (!writeTo(out, {bankListingLine(bank), "\n"})) return kStop;
     }
@@ -73,7 +108,7 @@ int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* 
 }
 
 int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages) {
-  return forEachBankSet(files, messages, [&](const std::string&, const BankSet& set) {
+  return forEachBankSet(files, messages, [&](const BankInput&, const BankSet& set) {
     int status = kOk;
     for (const Bank& bank : set.banks) {
       const auto summary = bankSummary(bank);
@@ -110,13 +145,13 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> playableModules(c
 // ends the run.
 template <typename Write>
 int writeEachBank(const std::vector<std::string>& files, std::FILE* messages, Write write) {
-  return forEachBankSet(files, messages, [&](const std::string& path, const BankSet& set) {
-    const std::string name = std::filesystem::path(path).filename().string();
+  return forEachBankSet(files, messages, [&](const BankInput& input, const BankSet& set) {
+    const std::string& path = input.name;
     int status = kOk;
     try {
       for (const Bank& bank : set.banks) {
         try {
-          status = worse(status, write(path, name, bank));
+          status = worse(status, write(input, bank));
         } catch (const BankDamage& damage) {
           reportDamage(path, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
           status = worse(status, kDamaged);
@@ -136,25 +171,29 @@ int writeEachBank(const std::vector<std::string>& files, std::FILE* messages, Wr
 }  // namespace
 
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
-  return writeEachBank(files, messages, [&](const std::string&, const std::string& name, const Bank& bank) {
-    forEachBankOutput(name, bank, [&](const BankOutput& output) {
-      writeFileAtomically((std::filesystem::path(folder) / output.name).string(), bankOutputFile(output));
+  return writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
+    const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
+    if (!input.folder.empty()) std::filesystem::create_directories(target);
+    forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
+      writeFileAtomically((target / output.name).string(), bankOutputFile(output));
     });
     return int{kOk};
   });
 }
 
 int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
-  return writeEachBank(files, messages, [&](const std::string& path, const std::string& name, const Bank& bank) {
+  return writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
     int status = kOk;
-    for (const auto& [wavName, module] : playableModules(bankFileStem(name, bank), bank)) {
+    const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
+    for (const auto& [wavName, module] : playableModules(bankFileStem(input.fileName, bank), bank)) {
       const RenderedMusic music = renderModule(module);
       if (!music.ok()) {
-        writeTo(messages, {"zarvex-list: ", path, ": bank ", std::to_string(bank.number), ": ", music.error, "\n"});
+        writeTo(messages, {"zarvex-list: ", input.name, ": bank ", std::to_string(bank.number), ": ", music.error, "\n"});
         status = kDamaged;
         continue;
       }
-      writeFileAtomically((std::filesystem::path(folder) / wavName).string(), stereoWavFile(music.pcm));
+      if (!input.folder.empty()) std::filesystem::create_directories(target);
+      writeFileAtomically((target / wavName).string(), stereoWavFile(music.pcm));
     }
     return status;
   });

@@ -14,6 +14,8 @@
 #include "file_system.h"
 #include "latin1_text.h"
 #include "complete_walk.h"
+#include "container_commands.h"
+#include "container_files.h"
 #include "listing_style.h"
 #include "runtime_error.h"
 #include "version_record.h"
@@ -36,6 +38,8 @@ constexpr const char* kUsageText =
     "       zarvex-list --summary FILE...\n"
     "       zarvex-list --extract FOLDER FILE...\n"
     "       zarvex-list --render FOLDER FILE...\n"
+    "       zarvex-list --files FILE...\n"
+    "       zarvex-list --find TEXT [-i] FILE...\n"
     "Prints the listing of each tokenised AMOS program to standard output, or\n"
     "lists and extracts the memory banks of programs and bank files (.abk, .abs).\n"
     "\n"
@@ -62,8 +66,20 @@ constexpr const char* kUsageText =
     "              NAME.bankNN.music.wav (16-bit stereo, 44,100 Hz, at most 10\n"
     "              minutes; a music bank's songs after the first as\n"
     "              NAME.bankNN.songK.music.wav)\n"
+    "  --files     the inventory of disk images, archives and folders: one line\n"
+    "              a member file (path, size, recorded size, kind, status), tab\n"
+    "              separated, after a line \"# NAME\" for each\n"
+    "  --find TEXT print NAME:LINE:TEXT for each line of the complete listing of\n"
+    "              each program that holds TEXT; -i for any case. Exit status as\n"
+    "              grep: 0 found, 1 nothing found, 2 an error\n"
     "  --help      show this help\n"
     "  --version   show the version\n"
+    "\n"
+    "Every FILE may be a folder (searched through), an Amiga disk image (.adf),\n"
+    "an LHA, ZIP or TAR archive, or a file inside one, named by its path in it:\n"
+    "games.adf/Games/Quatro.AMOS (containers nest: pack.zip/disk1.adf/X.AMOS).\n"
+    "The listings of the programs found in a folder or container each follow a\n"
+    "line \"==> NAME <==\"; --extract writes their files in their own folders.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 success, 1 a file could not be\n"
     "loaded or a file written, 2 wrong usage, 3 a file or bank was damaged (listed\n"
@@ -101,11 +117,13 @@ int main(int argc, char** argv) {
 namespace {
 
 int run(int argc, char** argv) {
-  enum class Output { Text, Rtf, Asc, Banks, Summary, Extract, Render };
+  enum class Output { Text, Rtf, Asc, Banks, Summary, Extract, Render, Files, Find };
   Output output = Output::Text;
   zarvex::ListingStyle style = zarvex::ListingStyle::Classic;
   bool quiet = false;
   std::string extractFolder;
+  std::string findText;
+  bool ignoreCase = false;
   bool optionsEnd = false;
   std::vector<std::string> files;
   // Each of these chooses what is printed; one of them at most.
@@ -133,6 +151,17 @@ int run(int argc, char** argv) {
       style = zarvex::ListingStyle::Complete;  // the editor's text has every token
     } else if (!optionsEnd && arg == "--banks") {
       if (!choose(arg, Output::Banks)) return kUsage;
+    } else if (!optionsEnd && arg == "--files") {
+      if (!choose(arg, Output::Files)) return kUsage;
+    } else if (!optionsEnd && arg == "--find") {
+      if (i + 1 >= argc) {
+        tell({"zarvex-list: --find needs a text\n\n", kUsageText});
+        return kUsage;
+      }
+      if (!choose(arg, Output::Find)) return kUsage;
+      findText = argv[++i];
+    } else if (!optionsEnd && (arg == "-i" || arg == "--ignore-case")) {
+      ignoreCase = true;
     } else if (!optionsEnd && arg == "--summary") {
       if (!choose(arg, Output::Summary)) return kUsage;
     } else if (!optionsEnd && (arg == "--extract" || arg == "--render")) {
@@ -163,7 +192,7 @@ int run(int argc, char** argv) {
     }
   }
   const bool aboutBanks = output == Output::Banks || output == Output::Summary || output == Output::Extract ||
-                          output == Output::Render;
+                          output == Output::Render || output == Output::Files || output == Output::Find;
   if (aboutBanks && (completeAsked || quiet)) {
     tell({"zarvex-list: ", chosen, " lists banks, not programs: --complete and --quiet do not apply\n\n", kUsageText});
     return kUsage;
@@ -171,6 +200,18 @@ int run(int argc, char** argv) {
   if (files.empty()) {
     tell({"zarvex-list: no file named\n\n", kUsageText});
     return kUsage;
+  }
+  if (ignoreCase && output != Output::Find) {
+    tell({"zarvex-list: -i goes with --find only\n\n", kUsageText});
+    return kUsage;
+  }
+  if (output == Output::Files) {
+    const int listed = zarvex::listContainerFiles(files, stdout, stderr);
+    return std::ferror(stdout) == 0 && outputDelivered() ? listed : reportWriteFailure();
+  }
+  if (output == Output::Find) {
+    const int searched = zarvex::findInPrograms(findText, ignoreCase, files, stdout, stderr);
+    return std::ferror(stdout) == 0 && outputDelivered() ? searched : (reportWriteFailure(), 2);
   }
   // Loading makes the program's folder current, so fix every path first.
   for (auto& file : files) file = zarvex::absolutePath(file);
@@ -191,47 +232,77 @@ int run(int argc, char** argv) {
   // never read: the host's keeps nothing.
   zarvex::ConsoleHost host(stderr);
   host.setQuiet(quiet);
-  for (const auto& file : files) {
-    host.setCurrentFile(file);
+  // Lists one file: from its path on the host, or from the bytes a container
+  // held. False when the output cannot be written.
+  const auto listOne = [&](const zarvex::SourceFile& file, bool headed) {
+    host.setCurrentFile(file.name);
     zarvex::ListingState state;
     try {
-      const auto result = zarvex::LoadListing(file, state, host, style);
+      const auto result = file.hostPath.empty()
+                              ? zarvex::ListFileBytes(file.name, file.bytes, state, host, style)
+                              : zarvex::LoadListing(file.hostPath, state, host, style);
       using Outcome = zarvex::LoadResult::Outcome;
       if (result.outcome == Outcome::TooBig) {
         status = worse(status, kCannotLoad);
-        continue;
+        return true;
       }
       if (!complete && !zarvex::startsLikeAmosProgram({state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)})) {
-        tell({"zarvex-list: ", file, ": does not start like an AMOS program; the listing may be meaningless\n"});
+        tell({"zarvex-list: ", file.name, ": does not start like an AMOS program; the listing may be meaningless\n"});
       }
       if (host.errorsReported() > 0 || result.outcome == Outcome::Cancelled) {
         status = worse(status, kIncomplete);
-      } else if (result.outcome != Outcome::Loaded) {
+      } else if (result.outcome != Outcome::Loaded || file.damaged) {
         status = worse(status, kDamaged);
       }
+      if (file.damaged) tell({"zarvex-list: ", file.name, ": damaged in its container: listed as far as it was read\n"});
     } catch (const zarvex::RuntimeError& e) {
-      tell({"zarvex-list: ", file, ": Error loading file: ", e.description(), "\n"});
+      tell({"zarvex-list: ", file.name, ": Error loading file: ", e.description(), "\n"});
       status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);
-      continue;
+      return true;
     }
-    bool written = true;
+    // Programs found in a folder or a container are each headed by their name.
+    if (headed && !writeAll("==> " + file.name + " <==\n")) return false;
     switch (output) {
       case Output::Rtf:
-        written = writeAll(state.RtfDocument);
-        break;
+        return writeAll(state.RtfDocument);
       case Output::Asc:
-        written = writeAll(state.PlainListing);
-        break;
+        return writeAll(state.PlainListing);
       case Output::Text:
-        written = writeAll(zarvex::latin1ToUtf8(state.PlainListing));
-        break;
+        return writeAll(zarvex::latin1ToUtf8(state.PlainListing));
       case Output::Banks:
       case Output::Summary:
       case Output::Extract:
       case Output::Render:
+      case Output::Files:
+      case Output::Find:
         break;
     }
+    return true;
+  };
+  for (const auto& name : files) {
+    bool written = true;
+    const bool found = zarvex::forEachSourceFile(
+        name,
+        [&](zarvex::SourceFile& file) {
+          // A file named itself is listed whatever it holds; inside a folder
+          // or a container, only programs are.
+          const bool named = file.named;
+          if (!written || (!named && file.kind != zarvex::MemberKind::Program)) return;
+          written = listOne(file, !named);
+        },
+        [&](const std::string& note) {
+          tell({"zarvex-list: ", note, "\n"});
+          status = worse(status, kDamaged);
+        });
     if (!written) return reportWriteFailure();
+    if (found) continue;
+    const zarvex::ResolvedName resolved = zarvex::resolveName(name);
+    if (resolved.error == "ambiguous") {
+      tell({"zarvex-list: ", name, ": more than one file of its container has that name (they differ in case only)\n"});
+      status = worse(status, kCannotLoad);
+    } else if (!listOne(zarvex::SourceFile{name, name, {}, {}, false, zarvex::MemberKind::Other}, false)) {
+      return reportWriteFailure();  // reports the missing file as any load does
+    }
   }
   if (!outputDelivered()) return reportWriteFailure();
   return status;

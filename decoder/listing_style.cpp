@@ -36,6 +36,24 @@ LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost
   return DecodeCompleteListing(state, host, fileNamePart(path));
 }
 
+LoadResult ListFileBytes(const std::string& name, std::span<const std::uint8_t> bytes, ListingState& state,
+                         ListingHost& host, ListingStyle style, MorvaneImports& imports) {
+  if (static_cast<std::int64_t>(bytes.size()) > kMaxAmosFileSize) {
+    host.showMessage("File too big protection error", MessageButtons::Ok);
+    LoadResult result;
+    result.outcome = LoadResult::Outcome::TooBig;
+    return result;
+  }
+  if (style == ListingStyle::Complete && !startsLikeAmosProgram(bytes)) {
+    throw RuntimeError(kErrBadFileFormat, notAnAmosProgramMessage(fileNamePart(name)));
+  }
+  host.setWindowTitle(host.programTitle() + " - " + fileNamePart(name));
+  state.FileBytes.assign(bytes.begin(), bytes.end());
+  state.FileBytes.push_back(0);  // the image's extra zero byte, as a load leaves it
+  state.FileLength = static_cast<std::int32_t>(bytes.size());
+  return DecodeListing(state, host, style, fileNamePart(name), imports);
+}
+
 LoadResult DecodeListing(ListingState& state, ListingHost& host, ListingStyle style, const std::string& fileName,
                          MorvaneImports& imports) {
   if (style == ListingStyle::Complete) return DecodeCompleteListing(state, host, fileName);

@@ -4,7 +4,9 @@
 //             extensions, written as the AMOS editor writes them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,12 @@ std::optional<ListingStyle> styleNamed(std::string_view name);
 // 321 before anything changes, title included.
 LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost& host, ListingStyle style,
                        MorvaneImports& imports = MorvaneImports::program());
+
+// Lists the file `bytes`, read already (a member of a disk image or an
+// archive), named `name`: the same size check, title and refusal as a load
+// from a path, with no file system involved.
+LoadResult ListFileBytes(const std::string& name, std::span<const std::uint8_t> bytes, ListingState& state,
+                         ListingHost& host, ListingStyle style, MorvaneImports& imports = MorvaneImports::program());
 
 // Lists the file image already in `state` again, in `style`: no new read.
 // `fileName` names the file in a refusal.

@@ -62,9 +62,10 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(top[2]->text(), "&View");
   EXPECT_EQ(top[3]->text(), "&Options");
   const QList<QAction*> file = w.mnuFile->actions();
-  ASSERT_EQ(file.size(), 8);
+  ASSERT_EQ(file.size(), 9);
   const std::vector<Item> fileItems = {
       {w.mnuOpen, "&Open...", true},
+      {w.mnuOpenFolder, "Open &Folder...", true},
       {w.mnuRecent->menuAction(), "Open &Recent", false},  // nothing opened yet
       {w.mnuSaveAs, "Save &As...", false},
       {w.mnuSep1, "", true},
@@ -72,7 +73,7 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
       {w.mnuExport->menuAction(), "&Export", false},
       {w.mnuSep2, "", true},
       {w.mnuExit, "E&xit", true}};
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 9; ++i) {
     EXPECT_EQ(file[i], fileItems[i].action) << i;
     EXPECT_EQ(file[i]->text(), fileItems[i].caption) << i;
     EXPECT_EQ(file[i]->isEnabled(), fileItems[i].enabled) << fileItems[i].caption;

@@ -36,12 +36,24 @@ QString QtCommonDialog::showOpen(QWidget* parent) {
   if (!folder().isEmpty()) dialog.setDirectory(folder());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog);  // its file list matches patterns without case
-  dialog.setNameFilter(qtNameFilter());
+  dialog.setNameFilters(QStringList{qtNameFilter()} + takeMoreFilters());
   dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
   }
   setFolder(dialog.directory().absolutePath());
+  return dialog.selectedFiles().constFirst();
+}
+
+QString QtCommonDialog::showFolder(QWidget* parent) {
+  QFileDialog dialog(parent, QStringLiteral("Open Folder"));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (!folder().isEmpty()) dialog.setDirectory(folder());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
+  }
   return dialog.selectedFiles().constFirst();
 }
 

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <utility>
 
 class QWidget;
 
@@ -23,11 +25,17 @@ class CommonDialog {
   // The same for a file to write, starting with `suggestedName`; asks before
   // an existing file is replaced.
   virtual QString showSave(QWidget* parent, const QString& suggestedName) = 0;
+  // The same for a folder to open.
+  virtual QString showFolder(QWidget* parent) = 0;
 
   void setFilter(const QString& filter) { m_filter = filter; }
   const QString& filter() const { return m_filter; }
   // The folder the dialog starts in; empty: wherever the system likes.
   void setFolder(const QString& folder) { m_folder = folder; }
+  // Further choices of file type an open dialog offers after the filter
+  // ("Disk images and archives (*.adf *.zip)"), for the next dialog only.
+  void setMoreFilters(const QStringList& filters) { m_moreFilters = filters; }
+  QStringList takeMoreFilters() { return std::exchange(m_moreFilters, {}); }
   const QString& folder() const { return m_folder; }
 
   // The filter as Qt's dialogs take it: "Description (pattern)". A
@@ -42,6 +50,7 @@ class CommonDialog {
  private:
   QString m_filter;
   QString m_folder;
+  QStringList m_moreFilters;
 };
 
 // QFileDialog.
@@ -49,6 +58,7 @@ class QtCommonDialog : public CommonDialog {
  public:
   QString showOpen(QWidget* parent) override;
   QString showSave(QWidget* parent, const QString& suggestedName) override;
+  QString showFolder(QWidget* parent) override;
 };
 
 }  // namespace zarvex

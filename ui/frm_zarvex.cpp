@@ -17,6 +17,7 @@
 #include "bank_images.h"
 #include "complete_walk.h"
 #include "bank_outputs.h"
+#include "navigator_dock.h"
 #include "file_system.h"
 #include "find_bar.h"
 #include "frm_view.h"
@@ -70,6 +71,7 @@ void frmZarvex::createMenus() {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mnuOpen = item(mnuFile, QStringLiteral("&Open..."), "mnuOpen");
   mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  mnuOpenFolder = item(mnuFile, QStringLiteral("Open &Folder..."), "mnuOpenFolder");
   mnuRecent = mnuFile->addMenu(QStringLiteral("Open &Recent"));
   mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
   m_recent = std::make_unique<RecentFiles>(*m_services.settings);
@@ -102,6 +104,7 @@ void frmZarvex::createMenus() {
   mnuOptionComplete->setCheckable(true);
 
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
+  connect(mnuOpenFolder, &QAction::triggered, this, [this] { mnuOpenFolder_Click(); });
   connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
   connect(mnuImportAbk, &QAction::triggered, this, [this] { mnuImportAbk_Click(); });
   connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
@@ -148,6 +151,10 @@ void frmZarvex::createControls() {
   });
   lstBanks->setFont(QFont(QStringLiteral("Courier New")));
   findBar = new FindBar(txtOutput, m_client);
+  dckNavigator = new NavigatorDock(this);
+  addDockWidget(Qt::LeftDockWidgetArea, dckNavigator);
+  dckNavigator->hide();
+  connect(dckNavigator, &NavigatorDock::openRequested, this, [this](const std::string& name) { openDropped(name); });
 }
 
 void frmZarvex::Form_Load(const QString& commandLine) {
@@ -216,6 +223,8 @@ void frmZarvex::Form_Unload() {
 
 void frmZarvex::mnuOpen_Click() {
   QString path;
+  dlgCommon.setMoreFilters({QStringLiteral("Disk images and archives (*.adf *.lha *.lzh *.zip *.tar)"),
+                            QStringLiteral("All files (*)")});
   try {
     path = dlgCommon.showOpen(this);
   } catch (const RuntimeError& e) {
@@ -306,17 +315,26 @@ void frmZarvex::updateStatus() {
                             : QStringLiteral("Options > Complete Vocabulary lists every AMOS token"));
 }
 
-void frmZarvex::loadReportingFailure(const std::string& path) {
+void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* member) {
   try {
-    m_lastResult = LoadListing(path, m_state, *this, listingStyle(), *m_services.imports);
+    m_lastResult = member != nullptr
+                       ? ListFileBytes(member->name, member->bytes, m_state, *this, listingStyle(), *m_services.imports)
+                       : LoadListing(path, m_state, *this, listingStyle(), *m_services.imports);
     if (m_lastResult.outcome != LoadResult::Outcome::TooBig) {
       m_fileName = fileNamePart(path);
       // Dialogs start beside the file shown, not in the program's own folder.
-      dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
+      if (member == nullptr) {
+        dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
+      }
       listBanks({m_state.FileBytes.begin(), m_state.FileBytes.begin() + m_state.FileLength},
                 QString::fromStdString(m_fileName));
       m_recent->add(QByteArray::fromStdString(path));
       for (QAction* action : {mnuSaveAs, mnuExportTxt, mnuExportRtf, mnuExport->menuAction()}) action->setEnabled(true);
+      if (member != nullptr && member->damaged) {
+        statusBar()->showMessage(QStringLiteral("%1 is damaged in its container: listed as far as it was read")
+                                     .arg(QString::fromStdString(path)),
+                                 8000);
+      }
     }
     updateStatus();
     findBar->markMatches();

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "bank_file.h"
+#include "container_files.h"
 #include "bank_set.h"
 #include "common_dialog.h"
 #include "listing_export.h"
@@ -27,6 +28,8 @@ class QMenu;
 class QPushButton;
 
 namespace zarvex {
+
+class NavigatorDock;
 
 class FindBar;
 class RecentFiles;
@@ -94,8 +97,12 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // View > Zoom In, Zoom Out, Normal Size: remembered across runs.
   void zoomBy(int steps);
   void zoomNormal();
-  // Opens `path`: a program is listed, a bank file has its banks listed.
+  // Opens `path`: a program is listed, a bank file has its banks listed, a
+  // folder, disk image or archive is shown in the navigator; a member name
+  // (games.adf/Games/X.AMOS) opens that member from memory.
   void openDropped(const std::string& path);
+  // File > Open Folder...: a folder in the navigator.
+  void mnuOpenFolder_Click();
 
   // The banks listed: those of the last program or bank file read.
   const BankSet& Banks() const;
@@ -130,6 +137,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
 
   QMenu* mnuFile;
   QAction* mnuOpen;
+  QAction* mnuOpenFolder;
   QMenu* mnuRecent;
   QAction* mnuSaveAs;
   QAction* mnuSep1;
@@ -160,6 +168,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QLabel* lblStatus;
   // Under the listing while finding.
   FindBar* findBar = nullptr;
+  // Beside the listing once a folder, disk image or archive is opened.
+  NavigatorDock* dckNavigator;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -171,8 +181,9 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void createMenus();
   void createControls();
   void createEditAndViewMenus();
-  // Loads `path` (bytes), reporting a failure before decoding as Open does.
-  void loadReportingFailure(const std::string& path);
+  // Loads `path` (bytes), reporting a failure before decoding as Open does;
+  // with `member`, the member of a container of that name, from memory.
+  void loadReportingFailure(const std::string& path, const SourceFile* member = nullptr);
   // Lists the banks of the bank file at `path` (bytes).
   void importBanks(const std::string& path);
   void fillRecentMenu();
@@ -188,6 +199,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // Lists the banks of `file` (a program or a bank file named `fileName`).
   void listBanks(std::vector<std::uint8_t> file, const QString& fileName);
   void showBanks(BankFile file, const QString& fileName);
+  // Shows a folder or container in the navigator, reporting when it holds nothing.
+  void showInNavigator(const std::string& place);
   const Bank* selectedBank() const;
   void reportFailure(const QString& text);
 

@@ -7,8 +7,11 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QUrl>
+#include <filesystem>
 
 #include "bank_set.h"
+#include "container_files.h"
+#include "navigator_dock.h"
 #include "file_system.h"
 #include "frm_zarvex.h"
 #include "recent_files.h"
@@ -74,22 +77,85 @@ void frmZarvex::fillRecentMenu() {
 }
 
 void frmZarvex::openDropped(const std::string& path) {
-  // The first bytes say what the file is; a bank file lists its banks. The
-  // file is looked at as every load opens it: a FIFO or device is refused,
-  // not waited on.
+  // The first bytes say what the file is; a bank file lists its banks, a
+  // folder, disk image or archive goes to the navigator. The file is looked
+  // at as every load opens it: a FIFO or device is refused, not waited on.
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    showInNavigator(path);
+    return;
+  }
+  if (!std::filesystem::exists(path, error)) {
+    // A member of a container, named through it.
+    ResolvedName resolved = resolveName(path);
+    if (resolved.file && !resolved.file->hostPath.empty()) {
+      openDropped(resolved.file->hostPath);
+    } else if (resolved.file && resolved.file->kind == MemberKind::Container) {
+      showInNavigator(resolved.file->name);
+    } else if (resolved.file && resolved.file->kind == MemberKind::Bank) {
+      showBanks(BankFile(std::move(resolved.file->bytes)), QString::fromStdString(fileNamePart(resolved.file->name)));
+      setWindowTitle(programTitle() + " - " + fileNamePart(resolved.file->name));
+      m_recent->add(QByteArray::fromStdString(resolved.file->name));
+    } else if (resolved.file) {
+      loadReportingFailure(resolved.file->name, &*resolved.file);
+    } else if (resolved.error == "ambiguous") {
+      reportLoadFailure(QStringLiteral("%1: more than one file of its container has that name (they differ in case only)")
+                            .arg(QFile::decodeName(QByteArray::fromStdString(path))));
+    } else {
+      loadReportingFailure(path);  // reports the missing file as any load does
+    }
+    return;
+  }
   BankSource source = BankSource::Unknown;
+  MemberKind kind = MemberKind::Other;
   try {
     const ReadOnlyFile file(path);
     const std::vector<std::uint8_t> head = file.readImage(std::min<std::int64_t>(file.size(), 4));
     source = bankSourceOf({head.data(), head.size() - 1});
+    // Disk images are known by their size as well as their first bytes.
+    if (source == BankSource::Unknown && file.size() <= kMaxContainerBytes) {
+      std::vector<std::uint8_t> bytes = file.readImage(file.size());
+      bytes.pop_back();
+      kind = memberKindOf(bytes);
+    }
   } catch (const RuntimeError&) {
     // The load below reports what is wrong with the file.
   }
-  if (source == BankSource::BankSet || source == BankSource::SingleBank) {
+  if (kind == MemberKind::Container) {
+    showInNavigator(path);
+  } else if (source == BankSource::BankSet || source == BankSource::SingleBank) {
     importBanks(path);
   } else {
     loadReportingFailure(path);
   }
+}
+
+void frmZarvex::mnuOpenFolder_Click() {
+  QString folder;
+  try {
+    folder = dlgCommon.showFolder(this);
+  } catch (const RuntimeError&) {
+    return;  // cancelled
+  }
+  showInNavigator(QFile::encodeName(folder).toStdString());
+}
+
+void frmZarvex::showInNavigator(const std::string& place) {
+  const QString shown = QFile::decodeName(QByteArray::fromStdString(place));
+  if (!dckNavigator->showPlace(place)) {
+    const QStringList& warnings = dckNavigator->warnings();
+    reportLoadFailure(warnings.isEmpty() ? QStringLiteral("%1 holds no file Zarvex can show").arg(shown)
+                                         : warnings.join(QLatin1Char('\n')));
+    return;
+  }
+  dckNavigator->show();
+  m_recent->add(QByteArray::fromStdString(place));
+  const qsizetype warnings = dckNavigator->warnings().size();
+  statusBar()->showMessage(warnings == 0 ? QStringLiteral("%1 in the navigator").arg(shown)
+                                         : QStringLiteral("%1 in the navigator: %2 warning(s), listed under the tree")
+                                               .arg(shown)
+                                               .arg(warnings),
+                           8000);
 }
 
 namespace {

@@ -28,9 +28,15 @@ void RecentFiles::remove(const QByteArray& path) {
 
 int RecentFiles::removeMissing() {
   // The bytes go to the system as they are: no decoding on the way.
+  // A member of a disk image or archive (games.adf/Games/X.AMOS) stays while
+  // its container is there.
   const auto missing = [](const QByteArray& path) {
     struct stat info {};
-    return ::stat(path.constData(), &info) != 0;
+    if (::stat(path.constData(), &info) == 0) return false;
+    for (qsizetype slash = path.lastIndexOf('/'); slash > 0; slash = path.lastIndexOf('/', slash - 1)) {
+      if (::stat(path.left(slash).constData(), &info) == 0) return !S_ISREG(info.st_mode);
+    }
+    return true;
   };
   const auto removed = m_paths.removeIf(missing);
   if (removed > 0) save();

@@ -65,7 +65,14 @@ class ScriptedDialog : public CommonDialog {
     savePaths.pop_front();
     return path;
   }
+  QString showFolder(QWidget*) override {
+    if (folders.empty()) throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
+    const QString folder = folders.front();
+    folders.pop_front();
+    return folder;
+  }
   std::deque<QString> paths;
+  std::deque<QString> folders;        // answers of folder dialogs
   std::deque<QString> savePaths;      // answers of save dialogs
   std::vector<QString> suggestions;   // the names save dialogs suggested
   int opened = 0;

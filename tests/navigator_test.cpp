@@ -1,0 +1,115 @@
+// Disk images, archives and folders in the window: the navigator's tree, a
+// member opened from memory with its title and Open Recent entry, the
+// warnings of a damaged disk shown once, and the filter box.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "corpus.h"
+#include "navigator_dock.h"
+#include "window_fakes.h"
+
+namespace zarvex {
+namespace {
+
+std::filesystem::path containerFolder() { return testing::corpusFolder().parent_path() / "containers"; }
+
+#define SKIP_WITHOUT_CONTAINERS()                                               \
+  if (!std::filesystem::exists(containerFolder() / "README.md")) GTEST_SKIP() \
+      << "no containers at " << containerFolder()
+
+// The item whose path of names from the top is `names`.
+QTreeWidgetItem* itemAt(QTreeWidget* tree, const QStringList& names) {
+  QTreeWidgetItem* found = nullptr;
+  for (const QString& name : names) {
+    QTreeWidgetItem* next = nullptr;
+    const int count = found == nullptr ? tree->topLevelItemCount() : found->childCount();
+    for (int i = 0; i < count; ++i) {
+      QTreeWidgetItem* item = found == nullptr ? tree->topLevelItem(i) : found->child(i);
+      if (item->text(0) == name) next = item;
+    }
+    if (next == nullptr) return nullptr;
+    found = next;
+  }
+  return found;
+}
+
+TEST(Navigator, AnArchiveShowsAsATreeAndAProgramInItOpensFromMemory) {
+  SKIP_WITHOUT_CONTAINERS();
+  testing::TestWindow t;
+  frmZarvex& w = *t.window;
+  const std::string zip = (containerFolder() / "programs.zip").string();
+  w.openDropped(zip);
+  ASSERT_FALSE(w.dckNavigator->isHidden());
+  QTreeWidget* tree = w.dckNavigator->tvwFiles;
+  QTreeWidgetItem* program = itemAt(tree, {"Examples", "H-5", "Help_50.AMOS"});
+  ASSERT_NE(program, nullptr);
+  EXPECT_EQ(program->text(1), "program");
+  QTreeWidgetItem* bank = itemAt(tree, {"Banks", "PLay_Data.Abk"});
+  ASSERT_NE(bank, nullptr);
+  EXPECT_EQ(bank->text(1), "bank");
+  EXPECT_EQ(bank->text(2), "1452");
+  // The disk inside the archive opens like a folder.
+  EXPECT_NE(itemAt(tree, {"Disks", "small_dc.adf", "Sub", "Bank.abk"}), nullptr);
+  ASSERT_NE(itemAt(tree, {"Disks", "small_dc.adf", "Sub", "Notes"}), nullptr);
+  EXPECT_EQ(itemAt(tree, {"Disks", "small_dc.adf", "Sub", "Notes"})->text(1), "other");
+
+  emit tree->itemClicked(program, 0);
+  EXPECT_TRUE(w.RtfDocument() ==
+              testing::readBytes(testing::corpusFolder() / "expected/Examples/Examples/H-5/Help_50.AMOS.rtf"));
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Help_50.AMOS");
+  emit tree->itemClicked(bank, 0);
+  EXPECT_EQ(w.Banks().banks.size(), 1u);
+
+  // Open Recent names the member, and opens it again through its container.
+  w.mnuRecent->aboutToShow();
+  bool named = false;
+  for (QAction* action : w.mnuRecent->actions()) named |= action->text().endsWith("programs.zip/Examples/H-5/Help_50.AMOS");
+  EXPECT_TRUE(named);
+  testing::TestWindow again;
+  again.window->openDropped(zip + "/examples/h-5/help_50.amos");
+  EXPECT_EQ(again.window->windowTitle(), "Zarvex - Help_50.AMOS");
+  EXPECT_TRUE(again.messages->shown.size() <= 1);  // the load summary, no error
+}
+
+TEST(Navigator, ADamagedDiskListsWhatItCanAndItsWarningsShowOnce) {
+  SKIP_WITHOUT_CONTAINERS();
+  testing::TestWindow t;
+  t.window->openDropped((containerFolder() / "damaged_range.adf").string());
+  EXPECT_TRUE(t.messages->shown.empty()) << "no box per warning";
+  EXPECT_FALSE(t.window->dckNavigator->cmdWarnings->isHidden());
+  EXPECT_EQ(t.window->dckNavigator->cmdWarnings->text(), "17 warnings...");  // those of the expected list
+  EXPECT_NE(itemAt(t.window->dckNavigator->tvwFiles, {"Sub"}), nullptr);
+
+  // A refused disk is one message saying why.
+  testing::TestWindow refused;
+  refused.window->openDropped((containerFolder() / "ndos.adf").string());
+  ASSERT_EQ(refused.messages->shown.size(), 1u);
+  EXPECT_TRUE(refused.messages->shown[0].text.contains("track-loader")) << refused.messages->shown[0].text.toStdString();
+}
+
+TEST(Navigator, TheFilterKeepsTheNamesThatHoldItsText) {
+  SKIP_WITHOUT_CONTAINERS();
+  testing::TestWindow t;
+  t.dialog->folders = {QString::fromStdString(containerFolder().string())};
+  t.window->mnuOpenFolder_Click();
+  NavigatorDock& navigator = *t.window->dckNavigator;
+  ASSERT_FALSE(navigator.isHidden());
+  navigator.txtFilter->setText(QStringLiteral("größe"));
+  QTreeWidgetItem* kept = itemAt(navigator.tvwFiles, {"programs.tar", "Bänke", "Größe.abk"});
+  ASSERT_NE(kept, nullptr);
+  EXPECT_FALSE(kept->isHidden());
+  QTreeWidgetItem* other = itemAt(navigator.tvwFiles, {"programs.tar", "Examples"});
+  ASSERT_NE(other, nullptr);
+  EXPECT_TRUE(other->isHidden());
+  navigator.txtFilter->clear();
+  EXPECT_FALSE(other->isHidden());
+}
+
+}  // namespace
+}  // namespace zarvex
