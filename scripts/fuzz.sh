@@ -28,7 +28,7 @@ if [ -d "$corpus/expected" ]; then
 fi
 # The bank files and the programs with enciphered procedures beside the
 # corpus, when they are there.
-for folder in banks banks-more locked; do
+for folder in banks banks-more locked containers; do
   [ -d "$corpus/../$folder" ] || continue
   find "$corpus/../$folder" -maxdepth 1 -type f ! -name README.md | while IFS= read -r f; do
     ln -sf "$(realpath "$f")" "$seeds/${folder}_$(basename "$f" | tr ' ' '_')"

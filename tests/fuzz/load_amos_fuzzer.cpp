@@ -1,5 +1,6 @@
 // libFuzzer target: any byte string as a file image through both listing
-// styles, and as a program or bank file through the bank reader.
+// styles, as a program or bank file through the bank reader, and as a disk
+// image or archive through the container readers.
 // Built by the "fuzz" preset (clang); run with `make fuzz`.
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,9 @@
 #include "bank_outputs.h"
 #include "bank_set.h"
 #include "complete_decoder.h"
+#include "adf_image.h"
 #include "complete_walk.h"
+#include "container_files.h"
 #include "discarding_listing_view.h"
 #include "runtime_error.h"
 
@@ -75,6 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const zarvex::BankDamage&) {
       // Reported as damage; nothing was read outside the bank.
     }
+  }
+  // The same bytes as a disk image or an archive: every member read, with
+  // its kind, and nothing read outside the image.
+  const zarvex::ContainerListing listing = zarvex::openContainer({data, size});
+  for (const zarvex::ContainerMember& member : listing.members) {
+    if (member.path.empty()) __builtin_trap();
+    (void)zarvex::memberKindOf(member.bytes);
+  }
+  if (size >= 1024 && size < 901'120 && data[0] == 'D' && data[1] == 'O' && data[2] == 'S') {
+    // Cut-short disk images are read too (the recognition takes them by
+    // size only from 1,024 bytes on).
+    (void)zarvex::readAdfImage({data, size});
   }
   return 0;
 }
