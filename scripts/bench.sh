@@ -35,6 +35,16 @@ run 12 --quiet --complete --text "$input"
 run 12 --quiet --complete --rtf "$input"
 run 12 --quiet --asc "$input"
 run 3 "$empty"
+# Where programs live: the inventory of the largest disk image (HD, 132
+# files), and a search of every program of the corpus.
+if [ -f "$corpus/../containers/ffs_hd.adf" ]; then
+  run 50 --files "$corpus/../containers/ffs_hd.adf"
+fi
+hyperfine -N --warmup 3 --runs 30 -i --export-json build/default/cli_bench.json \
+  "$bin/zarvex-list --find Rainbow $corpus" >/dev/null
+median=$(sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1)
+printf '%-44s median %6.1f ms   (goal: at most 50 ms)\n' "zarvex-list --find Rainbow CORPUS" \
+  "$(awk -v s="$median" 'BEGIN { printf "%.1f", s * 1000 }')"
 
 if [ -x "$bin/zarvex_window_bench" ]; then
   echo "goals: load and present at most 100 ms, Highlight switch at most 50 ms, peak memory at most 80 MB"
