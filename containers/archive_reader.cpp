@@ -137,8 +137,10 @@ ContainerWarning warning(std::string kind, std::string path, std::string message
 
 enum class DataEnd { Whole, Damaged, Fatal };
 
-// Reads the current entry's data into `member`, at most kMaxMemberBytes.
-DataEnd readData(archive* a, ContainerMember& member, std::vector<std::uint8_t>& buffer, ContainerListing& listing) {
+// Reads the current entry's data into `member`, at most kMaxMemberBytes, and
+// no more than `left` of the archive's allowance for all members.
+DataEnd readData(archive* a, ContainerMember& member, std::vector<std::uint8_t>& buffer, ContainerListing& listing,
+                 std::size_t& left) {
   for (;;) {
     const la_ssize_t got = archive_read_data(a, buffer.data(), buffer.size());
     if (got == 0) return DataEnd::Whole;
@@ -151,9 +153,19 @@ DataEnd readData(archive* a, ContainerMember& member, std::vector<std::uint8_t>&
       }
       return DataEnd::Damaged;
     }
-    const std::size_t room = kMaxMemberBytes - member.bytes.size();
+    const std::size_t room = std::min(kMaxMemberBytes - member.bytes.size(), left);
     const std::size_t take = std::min(static_cast<std::size_t>(got), room);
     member.bytes.insert(member.bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(take));
+    left -= take;
+    if (take < static_cast<std::size_t>(got) && left == 0) {
+      // Many members inflating from little (entries sharing compressed data)
+      // could ask for far more memory than any real archive: stop there.
+      member.damaged = true;
+      listing.warnings.push_back(warning("too-large", "/" + member.path,
+                                         "the archive's members hold more than " + std::to_string(kMaxArchiveBytes) +
+                                             " bytes in all: the rest is not read"));
+      return DataEnd::Fatal;
+    }
     if (take < static_cast<std::size_t>(got)) {
       // A member that inflates past the cap (a zip bomb, or a real file too
       // big to be an AMOS program or bank) keeps its first bytes only.
@@ -197,6 +209,7 @@ ContainerListing readArchive(std::span<const std::uint8_t> bytes) {
   std::unordered_set<std::string> paths;
   std::vector<std::uint8_t> buffer(kReadBufferBytes);
   std::size_t headers = 0;
+  std::size_t left = kMaxArchiveBytes;
   for (;;) {
     archive_entry* entry = nullptr;
     const int result = archive_read_next_header(a, &entry);
@@ -239,7 +252,7 @@ ContainerListing readArchive(std::span<const std::uint8_t> bytes) {
 
     ContainerMember& member = listing.members.emplace_back();
     member.path = std::move(path);
-    const DataEnd end = readData(a, member, buffer, listing);
+    const DataEnd end = readData(a, member, buffer, listing, left);
     // The recorded size is not trusted for reserving memory (a header may
     // claim gigabytes and hold nothing); the bytes grew as they came.
     member.bytes.shrink_to_fit();

@@ -15,6 +15,8 @@ namespace zarvex {
 // holds at most this many bytes.
 inline constexpr std::size_t kMaxArchiveEntries = 65'536;
 inline constexpr std::size_t kMaxMemberBytes = 64 * 1024 * 1024;
+// All members of one archive hold at most this many bytes together.
+inline constexpr std::size_t kMaxArchiveBytes = 256 * 1024 * 1024;
 
 // Every member file of the archive `bytes`.
 ContainerListing readArchive(std::span<const std::uint8_t> bytes);

@@ -414,6 +414,40 @@ TEST(ArchiveReader, ZipBombIsCutAtTheMemberLimit) {
   RecordProperty("seconds", std::to_string(seconds));
 }
 
+// Five members of 60 MiB each, all zeros: each below the member limit, 300
+// MiB together. Reading stops once the members hold the archive's allowance.
+TEST(ArchiveReader, MembersTogetherStopAtTheArchiveLimit) {
+  const std::size_t each = 60u << 20;
+  const Bytes chunk(1u << 20);
+  archive* a = archive_write_new();
+  archive_write_set_format_zip(a);
+  ASSERT_EQ(archive_write_set_options(a, "zip:compression=deflate"), ARCHIVE_OK);
+  Bytes zip(4u << 20);
+  std::size_t used = 0;
+  ASSERT_EQ(archive_write_open_memory(a, zip.data(), zip.size(), &used), ARCHIVE_OK);
+  for (int i = 0; i < 5; ++i) {
+    archive_entry* entry = archive_entry_new();
+    archive_entry_set_pathname(entry, ("Part" + std::to_string(i)).c_str());
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_size(entry, static_cast<la_int64_t>(each));
+    ASSERT_EQ(archive_write_header(a, entry), ARCHIVE_OK);
+    archive_entry_free(entry);
+    for (std::size_t k = 0; k < each / chunk.size(); ++k) archive_write_data(a, chunk.data(), chunk.size());
+  }
+  ASSERT_EQ(archive_write_close(a), ARCHIVE_OK) << archive_error_string(a);
+  archive_write_free(a);
+  zip.resize(used);
+
+  const ContainerListing listing = readArchive(zip);
+  std::size_t total = 0;
+  for (const ContainerMember& member : listing.members) total += member.bytes.size();
+  EXPECT_EQ(total, kMaxArchiveBytes);
+  ASSERT_EQ(listing.members.size(), 5u);
+  EXPECT_FALSE(listing.members[3].damaged);
+  EXPECT_TRUE(listing.members[4].damaged);
+  EXPECT_EQ(warningKinds(listing), std::vector<std::string>{"too-large"});
+}
+
 TEST(ArchiveReader, DamagedDataKeepsItsBytesAndTheNextMemberReads) {
   const Bytes first = text("AMOS Basic v1.34 and then some bytes of a program");
   Bytes zip = writeArchive({{"First.AMOS", first}, {"Second.AMOS", text("second")}}, true, "zip:compression=store");
