@@ -6,7 +6,7 @@ namespace zarvex::testing {
 
 namespace {
 
-// The first 32 bits of the fractional parts of the cube roots of the first
+// The first 32 bits after the binary point of the cube roots of the first
 // 64 primes.
 constexpr std::array<std::uint32_t, 64> kRounds{
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
