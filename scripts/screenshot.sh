@@ -7,21 +7,28 @@
 # the shared bank files beside the project (../shared/banks), two bank files
 # opened the same way: the resource bank's image sheet
 # (docs/screenshot-resource.png) and the music bank's songs
-# (docs/screenshot-music.png). Last, File > Save As through the real file
-# dialog must write the file named.
+# (docs/screenshot-music.png). With the shared disk images beside it
+# (../shared/containers), a DD disk with Latin-1 names in the navigator, one
+# of its programs listed beside the tree: docs/screenshot-navigator.png.
+# Last, File > Save As through the real file dialog must write the file named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build/default/bin
 mkdir -p docs
 
-display=:97
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
-xvfb=$!
 viewer=
 settings=$(mktemp -d)
+# A display no other server holds: Xvfb picks the number and writes it.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$settings/display" &
+xvfb=$!
 trap 'kill $viewer $xvfb 2>/dev/null || true; rm -rf "$settings"' EXIT
-sleep 1
-export DISPLAY=$display
+for _ in $(seq 50); do
+  [ -s "$settings/display" ] && break
+  sleep 0.2
+done
+[ -s "$settings/display" ] || { echo "the virtual X display did not start" >&2; exit 1; }
+sleep 0.5
+export DISPLAY=:$(head -1 "$settings/display")
 unset QT_QPA_PLATFORM
 # The viewer's remembered choices live here, not in the user's own settings.
 export XDG_CONFIG_HOME=$settings
@@ -40,17 +47,18 @@ window_named() {  # NAME [TRIES]
 }
 
 # Starts the viewer on FILE in STYLE, answers the summary that comes over it,
-# and sets $window to the main window, named "Zarvex - " and the file's name.
-# The summary is waited for SUMMARY_TRIES looks (as window_named): the demo's
-# load always ends with one, a bank file's only when its bytes, read as a
-# program, hold calls to count.
+# and sets $window to the main window, named "Zarvex - " and the file's name
+# for a program; a bank file only lists its banks and leaves the window named
+# "Zarvex v" and the version. The summary is waited for SUMMARY_TRIES looks
+# (as window_named): the demo's load always ends with one, a bank file's only
+# when its bytes, read as a program, hold calls to count.
 open_file() {  # FILE STYLE [SUMMARY_TRIES]
   printf '[listing]\nstyle=%s\n' "$2" > "$settings/Zarvex/Zarvex.conf"
   "$bin/zarvex" "$1" &
   viewer=$!
   local name box
   name=$(basename "$1" | sed 's/[.[\*^$]/\\&/g')
-  window=$(window_named "^Zarvex - $name\$")
+  window=$(window_named "^Zarvex( - $name| v[0-9.]+)\$")
   [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
   box=$(window_named '^Zarvex$' "${3:-10}")
   if [ -n "$box" ]; then
@@ -118,6 +126,47 @@ if [ -d "$shared" ]; then
   close_demo
 else
   echo "no $shared beside the project: docs/screenshot-resource.png and docs/screenshot-music.png not taken"
+fi
+
+# A disk image in the navigator: the tree of its files, Beispiele/H-0 opened
+# from the keyboard and its first program (Help_1.AMOS) listed beside it,
+# scrolled to its code.
+containers=../shared/containers
+if [ -f "$containers/ffs_intl_dd.adf" ]; then
+  printf '[listing]\nstyle=complete\n' > "$settings/Zarvex/Zarvex.conf"
+  "$bin/zarvex" "$(realpath "$containers/ffs_intl_dd.adf")" &
+  viewer=$!
+  window=$(window_named '^Zarvex')
+  [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
+  xdotool windowsize --sync "$window" 1100 700 2>/dev/null || true
+  sleep 0.5
+  # Widen the dock by its splitter so that the names show whole.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  splitter_x=$((X + 266)) splitter_y=$((Y + 300))
+  xdotool mousemove "$splitter_x" "$splitter_y" sleep 0.2 mousedown 1 sleep 0.2 \
+    mousemove $((splitter_x + 20)) "$splitter_y" sleep 0.2 mousemove $((splitter_x + 70)) "$splitter_y" sleep 0.2 mouseup 1
+  xdotool mousemove $((X + WIDTH - 5)) $((Y + HEIGHT - 30))  # out of the picture's way
+  # The filter box, then the tree: its first item is Beispiele, then H-0.
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Tab Tab
+  sleep 0.3
+  xdotool key Down Right Down Return
+  listed=$(window_named '^Zarvex - Help_1\.AMOS$')
+  [ -n "$listed" ] || { echo "Help_1.AMOS from the navigator was not listed" >&2; exit 1; }
+  box=$(window_named '^Zarvex$' 10)
+  if [ -n "$box" ]; then
+    sleep 0.5
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+  fi
+  sleep 0.5
+  # From the tree to the listing, and down to the program's code.
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Tab ctrl+End
+  shoot_window "$window" docs/screenshot-navigator.png
+  close_demo
+else
+  echo "no $containers/ffs_intl_dd.adf beside the project: docs/screenshot-navigator.png not taken"
 fi
 
 # File > Save As through the real file dialog: type a name, press Return, and
