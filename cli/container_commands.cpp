@@ -5,11 +5,10 @@
 #include <optional>
 
 #include "amos_loader.h"
-#include "complete_walk.h"
 #include "console_output.h"
 #include "container_files.h"
 #include "file_system.h"
-#include "latin1_text.h"
+#include "program_search.h"
 #include "runtime_error.h"
 
 namespace zarvex {
@@ -66,37 +65,6 @@ int listFolder(const std::string& folder, std::FILE* out) {
   return written ? kOk : kError;
 }
 
-// Does `line` hold `text`? Both ISO-8859-1; `fold` maps a byte to its
-// upper-case form (or to itself).
-template <typename Fold>
-bool holds(std::string_view line, std::string_view text, Fold fold) {
-  if (text.empty()) return true;
-  return std::search(line.begin(), line.end(), text.begin(), text.end(),
-                     [&](char a, char b) { return fold(static_cast<unsigned char>(a)) == fold(static_cast<unsigned char>(b)); }) !=
-         line.end();
-}
-
-unsigned char upperLatin1(unsigned char c) {
-  if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<unsigned char>(c - 32);
-  return c;
-}
-
-// UTF-8 text as ISO-8859-1 bytes; nothing when it holds a character past U+00FF.
-std::optional<std::string> latin1Of(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
-      out.push_back(static_cast<char>((c & 3) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3F)));
-    } else {
-      return std::nullopt;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int listContainerFiles(const std::vector<std::string>& names, std::FILE* out, std::FILE* messages) {
@@ -142,49 +110,15 @@ int listContainerFiles(const std::vector<std::string>& names, std::FILE* out, st
 
 int findInPrograms(const std::string& text, bool ignoreCase, const std::vector<std::string>& names, std::FILE* out,
                    std::FILE* messages) {
-  const auto wanted = latin1Of(text);
-  bool found = false;
-  bool failed = false;
   bool written = true;
-  for (const std::string& name : names) {
-    const bool any = forEachSourceFile(
-        name,
-        [&](SourceFile& file) {
-          if (file.kind != MemberKind::Program || !written) return;
-          std::vector<std::uint8_t> bytes = std::move(file.bytes);
-          if (!file.hostPath.empty()) {
-            try {
-              const ReadOnlyFile host(file.hostPath);
-              if (host.size() > kMaxAmosFileSize) return;
-              bytes = host.readImage(host.size());
-              bytes.pop_back();
-            } catch (const RuntimeError& e) {
-              writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
-              failed = true;
-              return;
-            }
-          }
-          if (!wanted) return;  // a character no listing can hold
-          const CompleteListing listing = WalkCompleteListing(bytes);
-          std::string_view rest = listing.text;
-          for (std::size_t number = 1; !rest.empty(); ++number) {
-            const auto end = rest.find('\n');
-            const std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            const bool match = ignoreCase ? holds(line, *wanted, upperLatin1) : holds(line, *wanted, [](unsigned char c) { return c; });
-            if (!match) continue;
-            found = true;
-            written = writeTo(out, {file.name, ":", std::to_string(number), ":", latin1ToUtf8(line), "\n"}) && written;
-          }
-        },
-        [&](const std::string& note) { writeTo(messages, {"zarvex-list: ", note, "\n"}); });
-    if (!any) {
-      writeTo(messages, {"zarvex-list: ", name, ": no such file, folder or member\n"});
-      failed = true;
-    }
-  }
-  if (!written || failed) return kError;
-  return found ? kOk : kNotFound;
+  const SearchSummary summary = searchPrograms(
+      names, text, ignoreCase, ListingStyle::Complete,
+      [&](const SearchHit& hit) {
+        if (written) written = writeTo(out, {hit.file, ":", std::to_string(hit.line), ":", hit.text, "\n"});
+      },
+      {}, [&](const std::string& note) { writeTo(messages, {"zarvex-list: ", note, "\n"}); });
+  if (!written || summary.failed) return kError;
+  return summary.hits > 0 ? kOk : kNotFound;
 }
 
 }  // namespace zarvex
