@@ -24,7 +24,8 @@ namespace {
 struct Stop {};
 
 // While counting, the bytes of program members are kept for the search that
-// follows, up to this much in all; past it the walk is made again for the rest.
+// follows, up to this much in all by default; past it the walk is made again
+// for the rest.
 constexpr std::size_t kHeldBytes = 64 * 1024 * 1024;
 
 // The classic decoder's host for a search: nothing shown, every question
@@ -233,6 +234,13 @@ SearchSummary searchPrograms(const std::vector<std::string>& names, const std::s
                              ListingStyle style, const std::function<void(const SearchHit&)>& hit,
                              const std::function<bool(int done, int total)>& progress,
                              const std::function<void(const std::string&)>& note) {
+  return searchPrograms(names, text, ignoreCase, style, hit, progress, note, kHeldBytes);
+}
+
+SearchSummary searchPrograms(const std::vector<std::string>& names, const std::string& text, bool ignoreCase,
+                             ListingStyle style, const std::function<void(const SearchHit&)>& hit,
+                             const std::function<bool(int done, int total)>& progress,
+                             const std::function<void(const std::string&)>& note, std::size_t heldBytes) {
   Search search(text, ignoreCase, style, hit, note);
   if (!search.ready()) return search.summary();
 
@@ -265,7 +273,7 @@ SearchSummary searchPrograms(const std::vector<std::string>& names, const std::s
             ++total;
             if (overflowed) return;
             if (file.hostPath.empty()) {
-              if (held + file.bytes.size() > kHeldBytes) {
+              if (held + file.bytes.size() > heldBytes) {
                 overflowed = true;
                 return;
               }

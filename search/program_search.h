@@ -8,6 +8,7 @@
 // between calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,5 +54,13 @@ SearchSummary searchPrograms(const std::vector<std::string>& names, const std::s
                              ListingStyle style, const std::function<void(const SearchHit&)>& hit,
                              const std::function<bool(int done, int total)>& progress,
                              const std::function<void(const std::string&)>& note);
+
+// The same, holding at most `heldBytes` of the members' bytes from the count
+// to the search (64 MiB above); past that the walk is made again for the
+// programs not held.
+SearchSummary searchPrograms(const std::vector<std::string>& names, const std::string& text, bool ignoreCase,
+                             ListingStyle style, const std::function<void(const SearchHit&)>& hit,
+                             const std::function<bool(int done, int total)>& progress,
+                             const std::function<void(const std::string&)>& note, std::size_t heldBytes);
 
 }  // namespace zarvex
