@@ -45,9 +45,11 @@ class FileReader {
   std::uint64_t wanted() const { return m_size - m_bytes.size(); }
 
   void warn(const char* kind, std::uint32_t block, std::uint32_t pointer) {
-    m_warnings.push_back({kind, block, pointer, m_path, {}});
+    if (m_warnings.size() < kMaxContainerWarnings) m_warnings.push_back({kind, block, pointer, m_path, {}});
   }
-  void warnChecksum(std::uint32_t block) { m_warnings.push_back({"bad-checksum", block, std::nullopt, m_path, {}}); }
+  void warnChecksum(std::uint32_t block) {
+    if (m_warnings.size() < kMaxContainerWarnings) m_warnings.push_back({"bad-checksum", block, std::nullopt, m_path, {}});
+  }
 
   // The header's table, then each extension block's, until the recorded
   // size is read. False when a fault ended the read first.

@@ -78,7 +78,7 @@ class DiskWalk {
 
  private:
   void warn(const char* kind, std::uint32_t block, std::optional<std::uint32_t> pointer, const std::string& path) {
-    m_listing.warnings.push_back({kind, block, pointer, path, {}});
+    if (m_listing.warnings.size() < kMaxContainerWarnings) m_listing.warnings.push_back({kind, block, pointer, path, {}});
   }
 
   // The name of entry `block`, or nothing when it is empty, longer than 30

@@ -17,6 +17,10 @@ struct ContainerMember {
   bool damaged = false;
 };
 
+// A container keeps at most this many warnings: a hostile disk can repeat
+// one fault for every pair of its blocks.
+inline constexpr std::size_t kMaxContainerWarnings = 10'000;
+
 // A fault found while reading a container; the reading goes on past it.
 struct ContainerWarning {
   std::string kind;                     // "loop", "bad-checksum", "too-large"...
