@@ -118,3 +118,50 @@ TEST(RichTextView, SelectionIsKeptInsideTheText) {
 
 }  // namespace
 }  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(ListingGutter, NumbersTheLinesInSightAndFollowsTheCaret) {
+  RichTextView view;
+  view.resize(400, 200);
+  std::string text;
+  for (int i = 1; i <= 2000; ++i) text += "Print " + std::to_string(i) + "\n";
+  view.setPlainText(text);
+  view.show();
+  EXPECT_TRUE(view.lineNumbersVisible());
+  EXPECT_GT(view.gutterWidth(), view.fontMetrics().horizontalAdvance(QStringLiteral("2000")));
+  EXPECT_GE(view.viewport()->x(), view.gutterWidth());
+  // A caret far down: the view follows and the current line is its.
+  QTextCursor cursor(view.document()->findBlockByNumber(1499));
+  view.setTextCursor(cursor);
+  view.centerCursor();
+  EXPECT_EQ(view.currentLine(), 1500);
+  EXPECT_GT(view.firstVisibleLine(), 1400);
+  EXPECT_LE(view.firstVisibleLine(), 1500);
+  // The gutter's own picture holds the line numbers in sight.
+  const QImage picture = view.gutter()->grab().toImage();
+  EXPECT_FALSE(picture.isNull());
+  view.setLineNumbersVisible(false);
+  EXPECT_LT(view.viewport()->x(), view.fontMetrics().horizontalAdvance(QStringLiteral("9")));
+  EXPECT_EQ(view.gutterWidth(), 0);
+}
+
+TEST(ListingGutter, ListingColoursAreLightenedOnADarkDesktop) {
+  RichTextView view;
+  QPalette dark = view.palette();
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Text, QColor(220, 220, 220));
+  view.setTextRtf("{\\rtf1\\ansi{\\colortbl ;\\red0\\green0\\blue255;}\\cf1 \"x\"\\cf0\\par\r\n}");
+  const auto colourOfFirst = [&] {
+    const auto formats = view.document()->firstBlock().layout()->formats();
+    return formats.isEmpty() ? QColor() : formats.front().format.foreground().color();
+  };
+  EXPECT_EQ(colourOfFirst(), QColor(0, 0, 255));
+  view.setPalette(dark);
+  EXPECT_TRUE(view.darkPalette());
+  EXPECT_GT(colourOfFirst().lightness(), 128);
+}
+
+}  // namespace
+}  // namespace zarvex

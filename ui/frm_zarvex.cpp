@@ -45,6 +45,7 @@ frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
   setListingStyle(styleNamed(m_services.settings->value(QStringLiteral("listing/style")).toString().toStdString())
                       .value_or(ListingStyle::Classic));
   txtOutput->setZoomStep(m_services.settings->value(QStringLiteral("view/zoom"), 0).toInt());
+  txtOutput->setLineNumbersVisible(mnuLineNumbers->isChecked());
   setAcceptDrops(true);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
   // After the first run the window opens where and as large as it was left.

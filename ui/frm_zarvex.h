@@ -161,6 +161,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QAction* mnuZoomIn;
   QAction* mnuZoomOut;
   QAction* mnuZoomNormal;
+  QAction* mnuSep4;
+  QAction* mnuLineNumbers;
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
   QAction* mnuOptionComplete;

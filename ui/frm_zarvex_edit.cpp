@@ -38,6 +38,11 @@ void frmZarvex::createEditAndViewMenus() {
   mnuZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
   mnuZoomOut = item(mnuView, QStringLiteral("Zoom &Out"), "mnuZoomOut", QKeySequence(Qt::CTRL | Qt::Key_Minus));
   mnuZoomNormal = item(mnuView, QStringLiteral("&Normal Size"), "mnuZoomNormal", QKeySequence(Qt::CTRL | Qt::Key_0));
+  mnuSep4 = mnuView->addSeparator();
+  mnuSep4->setObjectName(QStringLiteral("mnuSep4"));
+  mnuLineNumbers = item(mnuView, QStringLiteral("&Line Numbers"), "mnuLineNumbers", QKeySequence());
+  mnuLineNumbers->setCheckable(true);
+  mnuLineNumbers->setChecked(m_services.settings->value(QStringLiteral("view/lineNumbers"), true).toBool());
 
   connect(mnuCopy, &QAction::triggered, this, [this] { txtOutput->copy(); });
   connect(mnuSelectAll, &QAction::triggered, this, [this] { txtOutput->selectAll(); });
@@ -48,6 +53,10 @@ void frmZarvex::createEditAndViewMenus() {
   connect(mnuZoomIn, &QAction::triggered, this, [this] { zoomBy(1); });
   connect(mnuZoomOut, &QAction::triggered, this, [this] { zoomBy(-1); });
   connect(mnuZoomNormal, &QAction::triggered, this, [this] { zoomNormal(); });
+  connect(mnuLineNumbers, &QAction::toggled, this, [this](bool shown) {
+    txtOutput->setLineNumbersVisible(shown);
+    m_services.settings->setValue(QStringLiteral("view/lineNumbers"), shown);
+  });
 }
 
 void frmZarvex::mnuFind_Click() {

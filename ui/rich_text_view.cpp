@@ -1,5 +1,7 @@
 #include "rich_text_view.h"
 
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
@@ -9,7 +11,27 @@
 
 namespace zarvex {
 
-RichTextView::RichTextView(QWidget* parent) : QPlainTextEdit(parent) {
+// The line numbers beside the listing: painted by the view, which knows
+// where its lines are.
+class LineNumberGutter : public QWidget {
+ public:
+  explicit LineNumberGutter(RichTextView* view) : QWidget(view), m_view(view) { setObjectName(QStringLiteral("gutter")); }
+  QSize sizeHint() const override { return {m_view->gutterWidth(), 0}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override { m_view->paintGutter(event); }
+  void mousePressEvent(QMouseEvent* event) override {
+    // A click on a number puts the caret at the start of that line.
+    const QTextCursor at = m_view->cursorForPosition(QPoint(0, event->position().toPoint().y()));
+    QTextCursor cursor(at.block());
+    m_view->setTextCursor(cursor);
+  }
+
+ private:
+  RichTextView* m_view;
+};
+
+RichTextView::RichTextView(QWidget* parent) : QPlainTextEdit(parent), m_gutter(new LineNumberGutter(this)) {
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -23,6 +45,102 @@ RichTextView::RichTextView(QWidget* parent) : QPlainTextEdit(parent) {
   // The system's window colours: background and default text.
   setBackgroundVisible(false);
   setFrameShape(QFrame::StyledPanel);
+  // The caret shows where Go to Line, Find and the outline went, in a
+  // read-only view too.
+  setCursorWidth(2);
+  connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { updateGutterWidth(); });
+  connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+    if (dy != 0) {
+      m_gutter->scroll(0, dy);
+    } else {
+      m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
+    }
+  });
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    viewport()->update();
+    m_gutter->update();
+  });
+  updateGutterWidth();
+}
+
+void RichTextView::setLineNumbersVisible(bool visible) {
+  m_lineNumbers = visible;
+  m_gutter->setVisible(visible);
+  updateGutterWidth();
+}
+
+int RichTextView::gutterWidth() const {
+  if (!m_lineNumbers) return 0;
+  int digits = 3;
+  for (int lines = std::max(1, blockCount()); lines >= 1000; lines /= 10) ++digits;
+  return 10 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * digits;
+}
+
+void RichTextView::updateGutterWidth() {
+  setViewportMargins(gutterWidth(), 0, 0, 0);
+  const QRect area = contentsRect();
+  m_gutter->setGeometry(QRect(area.left(), area.top(), gutterWidth(), area.height()));
+}
+
+void RichTextView::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  updateGutterWidth();
+}
+
+void RichTextView::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange) updateGutterWidth();
+  if (event->type() == QEvent::PaletteChange && m_showsRtf) {
+    // Colours chosen for a light desktop or a dark one: lay them anew.
+    m_colours = m_runColours;
+    applyRuns(m_runs);
+  }
+}
+
+int RichTextView::currentLine() const { return textCursor().blockNumber() + 1; }
+
+int RichTextView::firstVisibleLine() const { return firstVisibleBlock().blockNumber() + 1; }
+
+bool RichTextView::darkPalette() const { return palette().color(QPalette::Base).lightness() < 128; }
+
+// The caret's line on a band of its own, under the text.
+void RichTextView::paintEvent(QPaintEvent* event) {
+  {
+    QPainter painter(viewport());
+    const QTextBlock block = textCursor().block();
+    if (block.isValid() && block.isVisible()) {
+      QRectF band = blockBoundingGeometry(block).translated(contentOffset());
+      band.setLeft(0);
+      band.setWidth(viewport()->width());
+      QColor colour = palette().color(QPalette::Highlight);
+      colour.setAlpha(darkPalette() ? 60 : 28);
+      painter.fillRect(band, colour);
+    }
+  }
+  QPlainTextEdit::paintEvent(event);
+}
+
+void RichTextView::paintGutter(QPaintEvent* event) {
+  QPainter painter(m_gutter);
+  painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
+  const int current = textCursor().blockNumber();
+  QTextBlock block = firstVisibleBlock();
+  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+  const int right = m_gutter->width() - 5;
+  QFont plain = font();
+  QFont bold = font();
+  bold.setBold(true);
+  while (block.isValid() && top <= event->rect().bottom()) {
+    const int height = qRound(blockBoundingRect(block).height());
+    if (block.isVisible() && top + height >= event->rect().top()) {
+      const bool here = block.blockNumber() == current;
+      painter.setFont(here ? bold : plain);
+      painter.setPen(palette().color(here ? QPalette::Text : QPalette::PlaceholderText));
+      painter.drawText(0, top, right, height, Qt::AlignRight | Qt::AlignVCenter, QString::number(block.blockNumber() + 1));
+    }
+    top += height;
+    block = block.next();
+  }
 }
 
 namespace {
@@ -121,7 +239,11 @@ void RichTextView::applyRuns(const std::vector<RtfRun>& runs) {
       format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
       if (coloured) {
         const RtfColour& c = m_colours[colour];
-        format.setForeground(QColor(c.red, c.green, c.blue));
+        QColor shown(c.red, c.green, c.blue);
+        // Pure red, blue and grey are hard to read on a dark desktop: the
+        // same hue, lighter.
+        if (darkPalette() && shown.lightness() < 160) shown = QColor::fromHsl(shown.hslHue(), shown.hslSaturation(), 170);
+        format.setForeground(shown);
       }
       if (!run.bold) format.clearProperty(QTextFormat::FontWeight);
     }

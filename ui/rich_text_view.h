@@ -19,6 +19,18 @@ class RichTextView : public QPlainTextEdit, public ListingView {
  public:
   explicit RichTextView(QWidget* parent = nullptr);
 
+  // The gutter of line numbers at the left (View > Line Numbers).
+  bool lineNumbersVisible() const { return m_lineNumbers; }
+  void setLineNumbersVisible(bool visible);
+  int gutterWidth() const;
+  QWidget* gutter() const { return m_gutter; }
+  // The line the caret is on, from 1, and the first line in sight.
+  int currentLine() const;
+  int firstVisibleLine() const;
+  // True when the desktop's palette is dark: the listing's colours are then
+  // lightened to stay readable on it.
+  bool darkPalette() const;
+
   // ListingView; texts are one byte a character (ISO-8859-1).
   void setTextRtf(const std::string& text) override;
   std::string plainText() const override;
@@ -42,12 +54,22 @@ class RichTextView : public QPlainTextEdit, public ListingView {
   int zoomStep() const { return m_zoomStep; }
   void setZoomStep(int step);
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
  private:
+  friend class LineNumberGutter;
+  void paintGutter(QPaintEvent* event);
+  void updateGutterWidth();
   void applyRuns(const std::vector<RtfRun>& runs);
   void clearRuns();
   std::int32_t characterCount() const;
 
   bool m_showsRtf = false;
+  bool m_lineNumbers = true;
+  QWidget* m_gutter;
   int m_zoomStep = 0;
   std::vector<RtfColour> m_colours;
   // The formatting of the last RTF text set, kept so that it can be laid
