@@ -99,8 +99,7 @@ int listContainerFiles(const std::vector<std::string>& names, std::FILE* out, st
     }
     if (!written) return kNotFound;
     for (const ContainerWarning& warning : listing.warnings) {
-      writeTo(messages, {"zarvex-list: ", name, ": warning: ",
-                         warning.message.empty() ? warningLine(warning) : warning.kind + ": " + warning.message, "\n"});
+      writeTo(messages, {"zarvex-list: ", describeWarning(name, warning), "\n"});
     }
     if (listing.fatal) writeTo(messages, {"zarvex-list: ", name, ": the archive ends in an error: ", *listing.fatal, "\n"});
     if (!listing.warnings.empty() || listing.fatal) status = std::max(status, int{kDamaged});

@@ -74,9 +74,7 @@ std::string joined(const std::string& folder, const std::string& name) {
 void tellAbout(const std::string& name, const ContainerListing& listing, const ContainerNote& note) {
   if (!note) return;
   if (listing.refusal) note(name + ": " + listing.refusal->reason);
-  for (const ContainerWarning& warning : listing.warnings) {
-    note(name + ": " + (warning.message.empty() ? warningLine(warning) : warning.kind + ": " + warning.message));
-  }
+  for (const ContainerWarning& warning : listing.warnings) note(describeWarning(name, warning));
   if (listing.fatal) note(name + ": the archive ends in an error: " + *listing.fatal);
 }
 
@@ -304,6 +302,41 @@ bool sameNameIgnoringCase(const std::string& a, const std::string& b, bool inter
     if (upper(x[i]) != upper(y[i])) return false;
   }
   return true;
+}
+
+std::string describeWarning(const std::string& container, const ContainerWarning& warning) {
+  const std::string where = container + (warning.path == "/" ? std::string() : warning.path);
+  if (!warning.message.empty()) return where + ": " + warning.message;
+  const std::string block = warning.block ? std::to_string(*warning.block) : "?";
+  const std::string pointer = warning.pointer ? std::to_string(*warning.pointer) : "?";
+  struct Phrase {
+    const char* kind;
+    std::string text;
+  };
+  const Phrase phrases[] = {
+      {"truncated-image", "the image is cut short (" + pointer + " bytes): the blocks past its end are missing"},
+      {"extra-bytes", "the image is " + pointer + " bytes long: the bytes after its last block are left out"},
+      {"bad-checksum", "block " + block + " has a wrong checksum; it is used all the same"},
+      {"out-of-range", "block " + block + " points at block " + pointer + ", outside the disk: followed no further"},
+      {"missing-block", "block " + block + " points at block " + pointer + ", past the end of the image"},
+      {"loop", "block " + block + " leads back to block " + pointer + ": followed no further"},
+      {"not-an-entry", "block " + block + " points at block " + pointer + ", which is no file or folder"},
+      {"bad-name", "the entry in block " + block + " has a name AmigaDOS does not allow: left out"},
+      {"parent-mismatch", "the entry in block " + block + " names block " + pointer + " as its folder"},
+      {"duplicate-name", "the entry in block " + block + " repeats a name of its folder: left out"},
+      {"too-deep", "the folder in block " + block + " lies more than 32 levels deep: not entered"},
+      {"size-exceeds-disk", "records " + pointer + " bytes, more than the disk holds: not read"},
+      {"bad-table", "its block table (block " + block + ") claims " + pointer + " entries: read no further"},
+      {"bad-data-block", "data block " + pointer + " does not belong to it: read no further"},
+      {"size-mismatch", "data block " + block + " holds " + pointer + " bytes, not what the file needs"},
+      {"short-file", "its blocks end after " + pointer + " bytes, before its recorded size"},
+      {"bad-extension", "block " + pointer + " is no extension block: read no further"},
+      {"too-large", "the disk's files hold more than Zarvex reads from one disk: cut there"},
+  };
+  for (const Phrase& phrase : phrases) {
+    if (warning.kind == phrase.kind) return where + ": " + phrase.text;
+  }
+  return where + ": " + warning.kind;
 }
 
 std::string warningLine(const ContainerWarning& warning) {

@@ -63,6 +63,10 @@ ResolvedName resolveName(const std::string& name);
 // characters U+0000 to U+00FF of UTF-8 text).
 bool sameNameIgnoringCase(const std::string& a, const std::string& b, bool international);
 
+// A warning as a sentence for people: "games.adf/Sub/X.AMOS: block 1360
+// leads back to block 1349: followed no further".
+std::string describeWarning(const std::string& container, const ContainerWarning& warning);
+
 // One line for a warning: "kind\tblock\tpointer\tpath" ('-' for none).
 std::string warningLine(const ContainerWarning& warning);
 

@@ -97,7 +97,7 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(w.mnuEdit->actions(),
             (QList<QAction*>{w.mnuCopy, w.mnuSelectAll, w.mnuSep3, w.mnuFind, w.mnuFindNext, w.mnuFindPrevious, w.mnuGoToLine}));
   EXPECT_EQ(w.mnuView->actions(),
-            (QList<QAction*>{w.mnuZoomIn, w.mnuZoomOut, w.mnuZoomNormal, w.mnuSep4, w.mnuLineNumbers}));
+            (QList<QAction*>{w.mnuZoomIn, w.mnuZoomOut, w.mnuZoomNormal, w.mnuSep4, w.mnuLineNumbers, w.mnuNavigator}));
   EXPECT_TRUE(w.mnuLineNumbers->isChecked()) << "line numbers are on at first";
   ASSERT_EQ(w.mnuOptions->actions().size(), 2);
   EXPECT_EQ(w.mnuOptions->actions()[0], w.mnuOptionHighlight);

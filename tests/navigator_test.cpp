@@ -107,8 +107,28 @@ TEST(Navigator, TheFilterKeepsTheNamesThatHoldItsText) {
   QTreeWidgetItem* other = itemAt(navigator.tvwFiles, {"programs.tar", "Examples"});
   ASSERT_NE(other, nullptr);
   EXPECT_TRUE(other->isHidden());
+  // A folder or container found by its name shows what it holds.
+  navigator.txtFilter->setText(QStringLiteral("lha"));
+  QTreeWidgetItem* inside = itemAt(navigator.tvwFiles, {"programs.lha", "Démo"});
+  ASSERT_NE(inside, nullptr);
+  EXPECT_FALSE(inside->isHidden());
   navigator.txtFilter->clear();
   EXPECT_FALSE(other->isHidden());
+  // Folders first, then files, in name order without regard to case.
+  QTreeWidgetItem* tar = itemAt(navigator.tvwFiles, {"programs.tar"});
+  ASSERT_NE(tar, nullptr);
+  ASSERT_EQ(tar->childCount(), 2);
+  EXPECT_EQ(tar->child(0)->text(0), "Bänke");
+  EXPECT_EQ(tar->child(1)->text(0), "Examples");
+}
+
+TEST(Navigator, OpenRecentCanBeUsedInTheSessionThatFilledIt) {
+  SKIP_WITHOUT_CONTAINERS();
+  testing::TestWindow t;
+  EXPECT_FALSE(t.window->mnuRecent->isEnabled());
+  t.window->openDropped((containerFolder() / "programs.tar").string());
+  EXPECT_TRUE(t.window->mnuRecent->isEnabled());
+  EXPECT_FALSE(t.window->dckNavigator->isHidden());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QTimer>
+#include <filesystem>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -155,6 +156,10 @@ void frmZarvex::createControls() {
   dckNavigator = new NavigatorDock(this);
   addDockWidget(Qt::LeftDockWidgetArea, dckNavigator);
   dckNavigator->hide();
+  mnuNavigator = dckNavigator->toggleViewAction();
+  mnuNavigator->setText(QStringLiteral("Na&vigator"));
+  mnuNavigator->setObjectName(QStringLiteral("mnuNavigator"));
+  mnuView->addAction(mnuNavigator);
   connect(dckNavigator, &NavigatorDock::openRequested, this, [this](const std::string& name) { openDropped(name); });
 }
 
@@ -185,7 +190,8 @@ void frmZarvex::openCommandLine(const std::string& commandLine) {
   if (path.empty()) return;
   // The decoder makes the program's folder current; a relative path means the
   // folder the program was started from.
-  openDropped(absolutePath(path));  // a bank file lists its banks, as when dropped
+  // Normalised, so that one file is one entry of Open Recent and one tab.
+  openDropped(std::filesystem::path(absolutePath(path)).lexically_normal().string());  // a bank file lists its banks
 }
 
 // W >= 110 sets widths and lefts, H >= 128 heights and tops; a smaller
@@ -329,7 +335,7 @@ void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* 
       }
       listBanks({m_state.FileBytes.begin(), m_state.FileBytes.begin() + m_state.FileLength},
                 QString::fromStdString(m_fileName));
-      m_recent->add(QByteArray::fromStdString(path));
+      rememberRecent(QByteArray::fromStdString(path));
       for (QAction* action : {mnuSaveAs, mnuExportTxt, mnuExportRtf, mnuExport->menuAction()}) action->setEnabled(true);
       if (member != nullptr && member->damaged) {
         statusBar()->showMessage(QStringLiteral("%1 is damaged in its container: listed as far as it was read")

@@ -163,6 +163,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QAction* mnuZoomNormal;
   QAction* mnuSep4;
   QAction* mnuLineNumbers;
+  QAction* mnuNavigator;  // shows or hides the navigator
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
   QAction* mnuOptionComplete;
@@ -189,6 +190,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // Lists the banks of the bank file at `path` (bytes).
   void importBanks(const std::string& path);
   void fillRecentMenu();
+  // Adds `path` to Open Recent, which is then there to open.
+  void rememberRecent(const QByteArray& path);
   // Writes the listing to a file the user names, in `format` or, without
   // one, in the format the name's type says.
   void exportTo(std::optional<ExportFormat> format, const char* suggestedType);

@@ -69,7 +69,7 @@ void frmZarvex::importBanks(const std::string& path) {
     // The banks now come from another file than the listing: say whose they are.
     statusBar()->showMessage(QStringLiteral("Banks of %1").arg(QString::fromStdString(fileNamePart(path))), 8000);
     dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
-    m_recent->add(QByteArray::fromStdString(path));
+    rememberRecent(QByteArray::fromStdString(path));
   } catch (const RuntimeError& e) {
     reportLoadFailure(QString::fromStdString(e.description()));
   } catch (const std::bad_alloc&) {

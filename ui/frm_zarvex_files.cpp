@@ -95,7 +95,7 @@ void frmZarvex::openDropped(const std::string& path) {
     } else if (resolved.file && resolved.file->kind == MemberKind::Bank) {
       showBanks(BankFile(std::move(resolved.file->bytes)), QString::fromStdString(fileNamePart(resolved.file->name)));
       setWindowTitle(programTitle() + " - " + fileNamePart(resolved.file->name));
-      m_recent->add(QByteArray::fromStdString(resolved.file->name));
+      rememberRecent(QByteArray::fromStdString(resolved.file->name));
     } else if (resolved.file) {
       loadReportingFailure(resolved.file->name, &*resolved.file);
     } else if (resolved.error == "ambiguous") {
@@ -130,6 +130,11 @@ void frmZarvex::openDropped(const std::string& path) {
   }
 }
 
+void frmZarvex::rememberRecent(const QByteArray& path) {
+  m_recent->add(path);
+  mnuRecent->setEnabled(true);  // a disabled menu is never shown, so never filled
+}
+
 void frmZarvex::mnuOpenFolder_Click() {
   QString folder;
   try {
@@ -149,7 +154,7 @@ void frmZarvex::showInNavigator(const std::string& place) {
     return;
   }
   dckNavigator->show();
-  m_recent->add(QByteArray::fromStdString(place));
+  rememberRecent(QByteArray::fromStdString(place));
   const qsizetype warnings = dckNavigator->warnings().size();
   statusBar()->showMessage(warnings == 0 ? QStringLiteral("%1 in the navigator").arg(shown)
                                          : QStringLiteral("%1 in the navigator: %2 warning(s), listed under the tree")

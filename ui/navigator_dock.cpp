@@ -16,6 +16,20 @@ namespace zarvex {
 
 namespace {
 
+// Folders (and containers opened) before files, each in name order without
+// regard to case, as file managers list them.
+class NavigatorItem : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const bool folder = childCount() > 0, otherFolder = other.childCount() > 0;
+    if (folder != otherFolder) return folder;
+    const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+    if (column == 2) return text(2).toLongLong() < other.text(2).toLongLong();
+    return QString::localeAwareCompare(text(column).toCaseFolded(), other.text(column).toCaseFolded()) < 0;
+  }
+};
+
 constexpr int kNameRole = Qt::UserRole;      // the full name to open
 constexpr int kOpensRole = Qt::UserRole + 1;  // a program or bank file
 
@@ -55,7 +69,10 @@ NavigatorDock::NavigatorDock(QWidget* parent) : QDockWidget(QStringLiteral("Navi
   tvwFiles->setObjectName(QStringLiteral("tvwFiles"));
   tvwFiles->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Kind"), QStringLiteral("Size")});
   tvwFiles->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  tvwFiles->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  tvwFiles->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
   tvwFiles->header()->setStretchLastSection(false);
+  setMinimumWidth(320);
   cmdWarnings = new QPushButton(body);
   cmdWarnings->setObjectName(QStringLiteral("cmdWarnings"));
   cmdWarnings->hide();
@@ -91,7 +108,7 @@ bool NavigatorDock::showPlace(const std::string& name) {
       sofar += (sofar.empty() ? "" : "/") + part;
       auto& item = folders[sofar];
       if (item == nullptr) {
-        item = parent == nullptr ? new QTreeWidgetItem(tvwFiles) : new QTreeWidgetItem(parent);
+        item = parent == nullptr ? new NavigatorItem(tvwFiles) : new NavigatorItem(parent);
         item->setText(0, QString::fromStdString(part));
       }
       parent = item;
@@ -114,7 +131,7 @@ bool NavigatorDock::showPlace(const std::string& name) {
           const std::string folder = below.substr(0, slash);
           parent = folderItem(folder);
         }
-        auto* item = parent == nullptr ? new QTreeWidgetItem(tvwFiles) : new QTreeWidgetItem(parent);
+        auto* item = parent == nullptr ? new NavigatorItem(tvwFiles) : new NavigatorItem(parent);
         item->setText(0, QString::fromStdString(slash == std::string::npos ? below : below.substr(slash + 1)));
         item->setText(1, kindText(file.kind) + (file.damaged ? QStringLiteral(", damaged") : QString()));
         item->setText(2, QString::number(sizeOf(file)));
@@ -141,14 +158,16 @@ bool NavigatorDock::showPlace(const std::string& name) {
 }
 
 void NavigatorDock::applyFilter(const QString& text) {
-  // An item stays when its name holds the text or one below it does.
-  std::function<bool(QTreeWidgetItem*)> keep = [&](QTreeWidgetItem* item) {
-    bool any = text.isEmpty() || item->text(0).contains(text, Qt::CaseInsensitive);
-    for (int i = 0; i < item->childCount(); ++i) any = keep(item->child(i)) || any;
+  // An item stays when its name holds the text, when one below it does, or
+  // when one above it does (a folder found shows what it holds).
+  std::function<bool(QTreeWidgetItem*, bool)> keep = [&](QTreeWidgetItem* item, bool above) {
+    const bool here = above || text.isEmpty() || item->text(0).contains(text, Qt::CaseInsensitive);
+    bool any = here;
+    for (int i = 0; i < item->childCount(); ++i) any = keep(item->child(i), here) || any;
     item->setHidden(!any);
     return any;
   };
-  for (int i = 0; i < tvwFiles->topLevelItemCount(); ++i) keep(tvwFiles->topLevelItem(i));
+  for (int i = 0; i < tvwFiles->topLevelItemCount(); ++i) keep(tvwFiles->topLevelItem(i), false);
   if (!text.isEmpty()) tvwFiles->expandAll();
 }
 
