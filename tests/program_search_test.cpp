@@ -151,7 +151,7 @@ TEST(ProgramSearch, HitsInsideAnArchiveAndTheDiskInItEqualTheirSourcesListings) 
   readList(containerFolder() / "expected" / "programs.zip" / "Disks" / "small_dc.adf.list", zip + "/Disks/small_dc.adf/");
   ASSERT_EQ(members.size(), 24u);
   for (const ListingStyle style : {ListingStyle::Classic, ListingStyle::Complete}) {
-    for (const char* text : {"", "Print", "wait key"}) {
+    for (const char* text : {"", "Print", "wait vbl"}) {
       for (const bool ignoreCase : {false, true}) {
         std::vector<std::string> expected;
         for (const auto& [member, source] : members) {
