@@ -221,7 +221,12 @@ TEST_F(EverydayUseTest, DroppingAProgramOrABankFileOpensIt) {
   drop(bank);
   ASSERT_EQ(w.lstBanks->count(), 1);
   EXPECT_TRUE(w.lstBanks->item(0)->text().contains("Sprites"));
+  // The bank file has a tab of its own; the program's stays in its own.
+  EXPECT_TRUE(w.windowTitle().endsWith("sprites.abk"));
+  ASSERT_EQ(w.tabCount(), 2);
+  w.tabFiles->setCurrentIndex(0);
   EXPECT_TRUE(w.windowTitle().endsWith("dropped.AMOS")) << "the listing stays";
+  EXPECT_EQ(w.lstBanks->count(), 0);
 
   // A FIFO is refused at once, not waited on.
   const std::string fifo = folder.file("fifo.AMOS");

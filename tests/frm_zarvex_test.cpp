@@ -62,10 +62,11 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_EQ(top[2]->text(), "&View");
   EXPECT_EQ(top[3]->text(), "&Options");
   const QList<QAction*> file = w.mnuFile->actions();
-  ASSERT_EQ(file.size(), 9);
+  ASSERT_EQ(file.size(), 10);
   const std::vector<Item> fileItems = {
       {w.mnuOpen, "&Open...", true},
       {w.mnuOpenFolder, "Open &Folder...", true},
+      {w.mnuClose, "&Close", false},  // nothing open to close
       {w.mnuRecent->menuAction(), "Open &Recent", false},  // nothing opened yet
       {w.mnuSaveAs, "Save &As...", false},
       {w.mnuSep1, "", true},
@@ -73,7 +74,7 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
       {w.mnuExport->menuAction(), "&Export", false},
       {w.mnuSep2, "", true},
       {w.mnuExit, "E&xit", true}};
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(file[i], fileItems[i].action) << i;
     EXPECT_EQ(file[i]->text(), fileItems[i].caption) << i;
     EXPECT_EQ(file[i]->isEnabled(), fileItems[i].enabled) << fileItems[i].caption;
@@ -115,7 +116,8 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
       {w.mnuSelectAll, QKeySequence::SelectAll},              {w.mnuFind, QKeySequence(Qt::CTRL | Qt::Key_F)},
       {w.mnuFindNext, QKeySequence(Qt::Key_F3)},              {w.mnuFindPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)},
       {w.mnuGoToLine, QKeySequence(Qt::CTRL | Qt::Key_G)},    {w.mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
-      {w.mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}, {w.mnuZoomNormal, QKeySequence(Qt::CTRL | Qt::Key_0)}};
+      {w.mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}, {w.mnuZoomNormal, QKeySequence(Qt::CTRL | Qt::Key_0)},
+      {w.mnuClose, QKeySequence(Qt::CTRL | Qt::Key_W)}};
   for (QAction* action : w.findChildren<QAction*>()) {
     const auto it = std::find_if(shortcuts.begin(), shortcuts.end(), [&](const auto& s) { return s.first == action; });
     if (it != shortcuts.end()) {

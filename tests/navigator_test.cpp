@@ -8,10 +8,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTreeWidget>
 
 #include "corpus.h"
 #include "navigator_dock.h"
+#include "rich_text_view.h"
 #include "window_fakes.h"
 
 namespace zarvex {
@@ -129,6 +131,54 @@ TEST(Navigator, OpenRecentCanBeUsedInTheSessionThatFilledIt) {
   t.window->openDropped((containerFolder() / "programs.tar").string());
   EXPECT_TRUE(t.window->mnuRecent->isEnabled());
   EXPECT_FALSE(t.window->dckNavigator->isHidden());
+}
+
+}  // namespace
+}  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(Tabs, EachFileHasItsTabAndOpeningItAgainShowsIt) {
+  SKIP_WITHOUT_CORPUS();
+  testing::TestWindow t;
+  frmZarvex& w = *t.window;
+  const auto program = [](const char* name) { return (testing::corpusFolder() / name).lexically_normal().string(); };
+  w.openDropped(program("Tutorial/Tutorials/Fade.AMOS"));
+  EXPECT_EQ(w.tabCount(), 1);
+  EXPECT_TRUE(w.tabFiles->isHidden()) << "one file: no tabs shown";
+  const std::string fade = w.RtfDocument();
+  w.openDropped(program("Compiler/Tiny_Shell.AMOS"));
+  EXPECT_EQ(w.tabCount(), 2);
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Tiny_Shell.AMOS");
+  w.goToLine(40);
+  const int caret = w.txtOutput->selectionStart();
+  // Back to the first: its own listing and title; the second keeps its place.
+  w.tabFiles->setCurrentIndex(0);
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Fade.AMOS");
+  EXPECT_TRUE(w.RtfDocument() == fade);
+  w.openDropped(program("Compiler/Tiny_Shell.AMOS"));
+  EXPECT_EQ(w.tabCount(), 2) << "opening an open file shows its tab";
+  EXPECT_EQ(w.tabFiles->currentIndex(), 1);
+  EXPECT_EQ(w.txtOutput->selectionStart(), caret);
+  // Each tab keeps its style.
+  w.mnuOptionComplete_Click();
+  EXPECT_EQ(w.listingStyle(), ListingStyle::Complete);
+  w.tabFiles->setCurrentIndex(0);
+  EXPECT_EQ(w.listingStyle(), ListingStyle::Classic);
+  // Close: the other tab is shown; the last one stays, empty.
+  w.mnuClose_Click();
+  EXPECT_EQ(w.tabCount(), 1);
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Tiny_Shell.AMOS");
+  w.mnuClose_Click();
+  EXPECT_EQ(w.tabCount(), 1);
+  EXPECT_TRUE(w.RtfDocument().empty());
+  EXPECT_FALSE(w.mnuSaveAs->isEnabled());
+  // A file that cannot be opened leaves no tab behind.
+  w.openDropped(program("Tutorial/Tutorials/Fade.AMOS"));
+  w.openDropped("/no/such/file.AMOS");
+  EXPECT_EQ(w.tabCount(), 1);
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Fade.AMOS");
 }
 
 }  // namespace

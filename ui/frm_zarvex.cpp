@@ -54,7 +54,7 @@ frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
   Form_Load(commandLine);
 }
 
-frmZarvex::~frmZarvex() = default;
+
 
 void frmZarvex::createMenus() {
   const auto item = [this](QMenu* menu, const QString& caption, const char* name) {
@@ -74,6 +74,9 @@ void frmZarvex::createMenus() {
   mnuOpen = item(mnuFile, QStringLiteral("&Open..."), "mnuOpen");
   mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   mnuOpenFolder = item(mnuFile, QStringLiteral("Open &Folder..."), "mnuOpenFolder");
+  mnuClose = item(mnuFile, QStringLiteral("&Close"), "mnuClose");
+  mnuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  mnuClose->setEnabled(false);
   mnuRecent = mnuFile->addMenu(QStringLiteral("Open &Recent"));
   mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
   m_recent = std::make_unique<RecentFiles>(*m_services.settings);
@@ -107,6 +110,7 @@ void frmZarvex::createMenus() {
 
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
   connect(mnuOpenFolder, &QAction::triggered, this, [this] { mnuOpenFolder_Click(); });
+  connect(mnuClose, &QAction::triggered, this, [this] { mnuClose_Click(); });
   connect(mnuImportAmos, &QAction::triggered, this, [this] { mnuImportAmos_Click(); });
   connect(mnuImportAbk, &QAction::triggered, this, [this] { mnuImportAbk_Click(); });
   connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
@@ -153,6 +157,7 @@ void frmZarvex::createControls() {
   });
   lstBanks->setFont(QFont(QStringLiteral("Courier New")));
   findBar = new FindBar(txtOutput, m_client);
+  createTabs();
   dckNavigator = new NavigatorDock(this);
   addDockWidget(Qt::LeftDockWidgetArea, dckNavigator);
   dckNavigator->hide();
@@ -163,6 +168,8 @@ void frmZarvex::createControls() {
   connect(dckNavigator, &NavigatorDock::openRequested, this, [this](const std::string& name) { openDropped(name); });
 }
 
+frmZarvex::~frmZarvex() = default;
+
 void frmZarvex::Form_Load(const QString& commandLine) {
   mnuOptionHighlight->setChecked(true);
   setWindowTitle(QStringLiteral("%1 v%2.%3%4")
@@ -170,6 +177,7 @@ void frmZarvex::Form_Load(const QString& commandLine) {
                      .arg(version::kMajor)
                      .arg(version::kMinor)
                      .arg(version::kRevision));
+  m_emptyTitle = windowTitle();
   openCommandLine(QFile::encodeName(commandLine).toStdString());
 }
 
@@ -210,6 +218,14 @@ void frmZarvex::Form_Resize() {
     lstBanks->move(lstBanks->x(), height - 60);
     cmdViewBank->move(cmdViewBank->x(), height - 60);
     cmdSaveBank->move(cmdSaveBank->x(), height - 36);
+  }
+  // The tab bar, while there are tabs, takes the top of the listing's place.
+  if (tabFiles != nullptr) {
+    const int barHeight = tabFiles->isVisible() ? tabFiles->sizeHint().height() : 0;
+    QRect listing = txtOutput->geometry();
+    listing.setTop(barHeight);
+    txtOutput->setGeometry(listing);
+    if (barHeight > 0) tabFiles->setGeometry(0, 0, listing.width(), barHeight);
   }
   // The find bar, while open, takes the bottom of the listing's place.
   if (findBar != nullptr && findBar->isVisible()) {
@@ -323,6 +339,8 @@ void frmZarvex::updateStatus() {
 }
 
 void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* member) {
+  if (!beginTab(path)) return;
+  bool opened = false;
   try {
     m_lastResult = member != nullptr
                        ? ListFileBytes(member->name, member->bytes, m_state, *this, listingStyle(), *m_services.imports)
@@ -337,6 +355,7 @@ void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* 
                 QString::fromStdString(m_fileName));
       rememberRecent(QByteArray::fromStdString(path));
       for (QAction* action : {mnuSaveAs, mnuExportTxt, mnuExportRtf, mnuExport->menuAction()}) action->setEnabled(true);
+      opened = true;
       if (member != nullptr && member->damaged) {
         statusBar()->showMessage(QStringLiteral("%1 is damaged in its container: listed as far as it was read")
                                      .arg(QString::fromStdString(path)),
@@ -350,6 +369,8 @@ void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* 
   } catch (const std::bad_alloc&) {
     reportLoadFailure(QStringLiteral("Out of memory"));
   }
+  endTab(opened, fileNamePart(path));
+  emit shownFileChanged();
 }
 
 void frmZarvex::reportLoadFailure(const QString& description) {

@@ -26,6 +26,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QTabBar;
 
 namespace zarvex {
 
@@ -103,6 +104,9 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void openDropped(const std::string& path);
   // File > Open Folder...: a folder in the navigator.
   void mnuOpenFolder_Click();
+  // File > Close (Ctrl+W): closes the tab shown; the last one stays, empty.
+  void mnuClose_Click();
+  int tabCount() const;
 
   // The banks listed: those of the last program or bank file read.
   const BankSet& Banks() const;
@@ -138,6 +142,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QMenu* mnuFile;
   QAction* mnuOpen;
   QAction* mnuOpenFolder;
+  QAction* mnuClose;
   QMenu* mnuRecent;
   QAction* mnuSaveAs;
   QAction* mnuSep1;
@@ -173,6 +178,12 @@ class frmZarvex : public QMainWindow, public ListingHost {
   FindBar* findBar = nullptr;
   // Beside the listing once a folder, disk image or archive is opened.
   NavigatorDock* dckNavigator;
+  // Above the listing once two files are open: one tab a file.
+  QTabBar* tabFiles;
+
+ signals:
+  // Another file is shown: a tab switched, opened or closed.
+  void shownFileChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -204,6 +215,33 @@ class frmZarvex : public QMainWindow, public ListingHost {
   // Lists the banks of `file` (a program or a bank file named `fileName`).
   void listBanks(std::vector<std::uint8_t> file, const QString& fileName);
   void showBanks(BankFile file, const QString& fileName);
+  // Tabs. beginTab makes the tab that is to show `name` current: its own
+  // when it is open already (then false: nothing to read), else the unused
+  // tab shown or a new one. endTab names it after a load, or lets an unused
+  // tab go again when nothing came of it.
+  // A tab not shown keeps here what the window shows of it.
+  struct FileTab {
+    std::string name;  // what opened it: a path or a member name; empty while the tab is unused
+    ListingState state;
+    LoadResult result;
+    std::string fileName;
+    std::optional<BankFile> bankFile;
+    QString bankFileName;
+    ListingStyle style = ListingStyle::Classic;
+    QString title;
+    int caret = 0;
+    int selection = 0;
+    int top = 0;
+    int left = 0;
+  };
+  void createTabs();
+  bool beginTab(const std::string& name);
+  void endTab(bool opened, const std::string& title);
+  void saveTab();
+  void showTab(int index);
+  void closeTab(int index);
+  void clearShownFile();
+  void updateTabBar();
   // Shows a folder or container in the navigator, reporting when it holds nothing.
   void showInNavigator(const std::string& place);
   const Bank* selectedBank() const;
@@ -215,6 +253,10 @@ class frmZarvex : public QMainWindow, public ListingHost {
   std::string m_fileName;    // the file part of the last path loaded
   bool m_relisting = false;  // a style switch is listing the file again
   std::optional<BankFile> m_bankFile;  // the banks listed and the bytes they were read from
+  std::vector<std::unique_ptr<FileTab>> m_tabs;  // the shown one's state lives in the members above
+  int m_currentTab = 0;
+  bool m_switchingTabs = false;
+  QString m_emptyTitle;  // the title with no file open
   QString m_bankFileName;
   std::unique_ptr<RecentFiles> m_recent;
   QWidget* m_client;

@@ -64,8 +64,12 @@ void frmZarvex::mnuImportAbk_Click() {
 }
 
 void frmZarvex::importBanks(const std::string& path) {
+  if (!beginTab(path)) return;
+  bool opened = false;
   try {
     showBanks(BankFile::read(path), QString::fromStdString(fileNamePart(path)));
+    setWindowTitle(programTitle() + " - " + fileNamePart(path));
+    opened = true;
     // The banks now come from another file than the listing: say whose they are.
     statusBar()->showMessage(QStringLiteral("Banks of %1").arg(QString::fromStdString(fileNamePart(path))), 8000);
     dlgCommon.setFolder(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath());
@@ -75,6 +79,8 @@ void frmZarvex::importBanks(const std::string& path) {
   } catch (const std::bad_alloc&) {
     reportLoadFailure(QStringLiteral("Out of memory"));
   }
+  endTab(opened, fileNamePart(path));
+  emit shownFileChanged();
 }
 
 void frmZarvex::listBanks(std::vector<std::uint8_t> file, const QString& fileName) {

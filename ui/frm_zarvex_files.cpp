@@ -93,9 +93,12 @@ void frmZarvex::openDropped(const std::string& path) {
     } else if (resolved.file && resolved.file->kind == MemberKind::Container) {
       showInNavigator(resolved.file->name);
     } else if (resolved.file && resolved.file->kind == MemberKind::Bank) {
+      if (!beginTab(resolved.file->name)) return;
       showBanks(BankFile(std::move(resolved.file->bytes)), QString::fromStdString(fileNamePart(resolved.file->name)));
       setWindowTitle(programTitle() + " - " + fileNamePart(resolved.file->name));
       rememberRecent(QByteArray::fromStdString(resolved.file->name));
+      endTab(true, fileNamePart(resolved.file->name));
+      emit shownFileChanged();
     } else if (resolved.file) {
       loadReportingFailure(resolved.file->name, &*resolved.file);
     } else if (resolved.error == "ambiguous") {
