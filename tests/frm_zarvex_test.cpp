@@ -96,9 +96,11 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
   EXPECT_FALSE(w.mnuExportTxt->isEnabled());
   EXPECT_FALSE(w.mnuExportRtf->isEnabled());
   EXPECT_EQ(w.mnuEdit->actions(),
-            (QList<QAction*>{w.mnuCopy, w.mnuSelectAll, w.mnuSep3, w.mnuFind, w.mnuFindNext, w.mnuFindPrevious, w.mnuGoToLine}));
+            (QList<QAction*>{w.mnuCopy, w.mnuSelectAll, w.mnuSep3, w.mnuFind, w.mnuFindNext, w.mnuFindPrevious, w.mnuGoToLine,
+                             w.mnuFindInFiles}));
   EXPECT_EQ(w.mnuView->actions(),
-            (QList<QAction*>{w.mnuZoomIn, w.mnuZoomOut, w.mnuZoomNormal, w.mnuSep4, w.mnuLineNumbers, w.mnuNavigator}));
+            (QList<QAction*>{w.mnuZoomIn, w.mnuZoomOut, w.mnuZoomNormal, w.mnuSep4, w.mnuLineNumbers, w.mnuNavigator,
+                             w.mnuOutline}));
   EXPECT_TRUE(w.mnuLineNumbers->isChecked()) << "line numbers are on at first";
   ASSERT_EQ(w.mnuOptions->actions().size(), 2);
   EXPECT_EQ(w.mnuOptions->actions()[0], w.mnuOptionHighlight);
@@ -117,7 +119,9 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
       {w.mnuFindNext, QKeySequence(Qt::Key_F3)},              {w.mnuFindPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)},
       {w.mnuGoToLine, QKeySequence(Qt::CTRL | Qt::Key_G)},    {w.mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
       {w.mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}, {w.mnuZoomNormal, QKeySequence(Qt::CTRL | Qt::Key_0)},
-      {w.mnuClose, QKeySequence(Qt::CTRL | Qt::Key_W)}};
+      {w.mnuClose, QKeySequence(Qt::CTRL | Qt::Key_W)},
+      {w.mnuFindInFiles, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+      {w.mnuOutline, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}};
   for (QAction* action : w.findChildren<QAction*>()) {
     const auto it = std::find_if(shortcuts.begin(), shortcuts.end(), [&](const auto& s) { return s.first == action; });
     if (it != shortcuts.end()) {

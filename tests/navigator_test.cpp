@@ -12,7 +12,10 @@
 #include <QTreeWidget>
 
 #include "corpus.h"
+#include "find_in_files_dialog.h"
 #include "navigator_dock.h"
+#include "outline.h"
+#include "outline_dock.h"
 #include "rich_text_view.h"
 #include "window_fakes.h"
 
@@ -179,6 +182,43 @@ TEST(Tabs, EachFileHasItsTabAndOpeningItAgainShowsIt) {
   w.openDropped("/no/such/file.AMOS");
   EXPECT_EQ(w.tabCount(), 1);
   EXPECT_EQ(w.windowTitle(), "Zarvex - Fade.AMOS");
+}
+
+}  // namespace
+}  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(OutlineInTheWindow, FollowsTheCaretAndJumpsToAProcedure) {
+  SKIP_WITHOUT_CORPUS();
+  testing::TestWindow t;
+  frmZarvex& w = *t.window;
+  w.openDropped((testing::corpusFolder() / "Accessories/Disc_Manager.AMOS").lexically_normal().string());
+  w.mnuOutline->trigger();
+  ASSERT_FALSE(w.dckOutline->outline().empty());
+  const auto& entries = w.dckOutline->outline();
+  const auto alert = std::find_if(entries.begin(), entries.end(), [](const OutlineEntry& e) { return e.name == "_ALERT[A$,N]"; });
+  ASSERT_NE(alert, entries.end());
+  emit w.dckOutline->jumpRequested(alert->line);
+  EXPECT_EQ(w.txtOutput->currentLine(), alert->line);
+  EXPECT_EQ(w.dckOutline->markedEntry(), static_cast<int>(alert - entries.begin()));
+  // The complete style numbers its own lines; the entries stay.
+  const std::size_t count = entries.size();
+  w.mnuOptionComplete_Click();
+  EXPECT_EQ(w.dckOutline->outline().size(), count);
+}
+
+TEST(FindInFilesInTheWindow, AResultOpensItsProgramAtItsLine) {
+  SKIP_WITHOUT_CORPUS();
+  testing::TestWindow t;
+  frmZarvex& w = *t.window;
+  w.mnuFindInFiles_Click();
+  ASSERT_NE(w.findInFiles(), nullptr);
+  const std::string program = (testing::corpusFolder() / "Tutorial/Tutorials/Fade.AMOS").lexically_normal().string();
+  emit w.findInFiles()->openRequested(program, 12);
+  EXPECT_EQ(w.windowTitle(), "Zarvex - Fade.AMOS");
+  EXPECT_EQ(w.txtOutput->currentLine(), 12);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 #include "complete_walk.h"
 #include "bank_outputs.h"
 #include "navigator_dock.h"
+#include "outline.h"
+#include "outline_dock.h"
 #include "file_system.h"
 #include "find_bar.h"
 #include "frm_view.h"
@@ -165,6 +167,22 @@ void frmZarvex::createControls() {
   mnuNavigator->setText(QStringLiteral("Na&vigator"));
   mnuNavigator->setObjectName(QStringLiteral("mnuNavigator"));
   mnuView->addAction(mnuNavigator);
+  // The outline: beside the listing, built from the tokens of the file shown.
+  dckOutline = new OutlineDock(this);
+  addDockWidget(Qt::RightDockWidgetArea, dckOutline);
+  dckOutline->hide();
+  mnuOutline = dckOutline->toggleViewAction();
+  mnuOutline->setText(QStringLiteral("&Outline"));
+  mnuOutline->setObjectName(QStringLiteral("mnuOutline"));
+  mnuOutline->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  mnuView->addAction(mnuOutline);
+  // After the dock's own answer to the action, which shows or hides it.
+  connect(mnuOutline, &QAction::triggered, this, [this] { updateOutline(); });
+  connect(this, &frmZarvex::shownFileChanged, this, [this] { updateOutline(); });
+  connect(dckOutline, &OutlineDock::jumpRequested, this, [this](int line) { goToLine(line); });
+  connect(txtOutput, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    if (!dckOutline->isHidden()) dckOutline->markLine(txtOutput->currentLine());
+  });
   connect(dckNavigator, &NavigatorDock::openRequested, this, [this](const std::string& name) { openDropped(name); });
 }
 
@@ -316,6 +334,7 @@ void frmZarvex::mnuOptionComplete_Click() {
     updateStatus();
   }
   m_services.settings->setValue(QStringLiteral("listing/style"), QString::fromUtf8(styleName(listingStyle())));
+  emit shownFileChanged();  // the outline's lines are the new style's
 }
 
 void frmZarvex::updateStatus() {
@@ -371,6 +390,14 @@ void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* 
   }
   endTab(opened, fileNamePart(path));
   emit shownFileChanged();
+}
+
+void frmZarvex::updateOutline() {
+  if (dckOutline->isHidden()) return;  // built when it is shown
+  const std::span<const std::uint8_t> file(m_state.FileBytes.data(),
+                                           m_state.FileBytes.empty() ? 0 : static_cast<std::size_t>(m_state.FileLength));
+  dckOutline->setOutline(file.empty() ? std::vector<OutlineEntry>() : buildOutline(file, listingStyle()));
+  dckOutline->markLine(txtOutput->currentLine());
 }
 
 void frmZarvex::reportLoadFailure(const QString& description) {

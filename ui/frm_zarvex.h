@@ -31,6 +31,8 @@ class QTabBar;
 namespace zarvex {
 
 class NavigatorDock;
+class OutlineDock;
+class FindInFilesDialog;
 
 class FindBar;
 class RecentFiles;
@@ -104,6 +106,10 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void openDropped(const std::string& path);
   // File > Open Folder...: a folder in the navigator.
   void mnuOpenFolder_Click();
+  // Edit > Find in Files... (Ctrl+Shift+F): searches the programs of the
+  // navigator's place, or of the shown file's folder; a result opens there.
+  void mnuFindInFiles_Click();
+  FindInFilesDialog* findInFiles() const { return m_findInFiles; }
   // File > Close (Ctrl+W): closes the tab shown; the last one stays, empty.
   void mnuClose_Click();
   int tabCount() const;
@@ -169,6 +175,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QAction* mnuSep4;
   QAction* mnuLineNumbers;
   QAction* mnuNavigator;  // shows or hides the navigator
+  QAction* mnuOutline;    // shows or hides the outline
+  QAction* mnuFindInFiles;
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
   QAction* mnuOptionComplete;
@@ -180,6 +188,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   NavigatorDock* dckNavigator;
   // Above the listing once two files are open: one tab a file.
   QTabBar* tabFiles;
+  // The procedures and labels of the file shown (View > Outline).
+  OutlineDock* dckOutline;
 
  signals:
   // Another file is shown: a tab switched, opened or closed.
@@ -242,6 +252,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void closeTab(int index);
   void clearShownFile();
   void updateTabBar();
+  void updateOutline();
   // Shows a folder or container in the navigator, reporting when it holds nothing.
   void showInNavigator(const std::string& place);
   const Bank* selectedBank() const;
@@ -257,6 +268,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   int m_currentTab = 0;
   bool m_switchingTabs = false;
   QString m_emptyTitle;  // the title with no file open
+  FindInFilesDialog* m_findInFiles = nullptr;
   QString m_bankFileName;
   std::unique_ptr<RecentFiles> m_recent;
   QWidget* m_client;

@@ -1,12 +1,15 @@
 // frmZarvex's Edit and View menus: copy, select all, find, go to line, and
 // the listing's zoom.
 #include <QAction>
+#include <QFile>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
 
 #include "find_bar.h"
+#include "find_in_files_dialog.h"
+#include "navigator_dock.h"
 #include "frm_zarvex.h"
 #include "rich_text_view.h"
 
@@ -30,6 +33,8 @@ void frmZarvex::createEditAndViewMenus() {
   mnuFindPrevious =
       item(mnuEdit, QStringLiteral("Find &Previous"), "mnuFindPrevious", QKeySequence(Qt::SHIFT | Qt::Key_F3));
   mnuGoToLine = item(mnuEdit, QStringLiteral("&Go to Line..."), "mnuGoToLine", QKeySequence(Qt::CTRL | Qt::Key_G));
+  mnuFindInFiles = item(mnuEdit, QStringLiteral("Find in F&iles..."), "mnuFindInFiles",
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
 
   mnuView = menuBar()->addMenu(QStringLiteral("&View"));
   mnuView->setObjectName(QStringLiteral("mnuView"));
@@ -50,6 +55,7 @@ void frmZarvex::createEditAndViewMenus() {
   connect(mnuFindNext, &QAction::triggered, this, [this] { mnuFindNext_Click(); });
   connect(mnuFindPrevious, &QAction::triggered, this, [this] { mnuFindPrevious_Click(); });
   connect(mnuGoToLine, &QAction::triggered, this, [this] { mnuGoToLine_Click(); });
+  connect(mnuFindInFiles, &QAction::triggered, this, [this] { mnuFindInFiles_Click(); });
   connect(mnuZoomIn, &QAction::triggered, this, [this] { zoomBy(1); });
   connect(mnuZoomOut, &QAction::triggered, this, [this] { zoomBy(-1); });
   connect(mnuZoomNormal, &QAction::triggered, this, [this] { zoomNormal(); });
@@ -89,6 +95,24 @@ void frmZarvex::goToLine(int line) {
   txtOutput->setTextCursor(cursor);
   txtOutput->centerCursor();
   txtOutput->setFocus();
+}
+
+void frmZarvex::mnuFindInFiles_Click() {
+  if (m_findInFiles == nullptr) {
+    m_findInFiles = new FindInFilesDialog(this);
+    connect(m_findInFiles, &FindInFilesDialog::openRequested, this, [this](const std::string& file, int line) {
+      openDropped(file);
+      goToLine(line);
+    });
+  }
+  // The place: the navigator's, else the folder of the file shown.
+  QString place = QFile::decodeName(QByteArray::fromStdString(dckNavigator->place()));
+  if (place.isEmpty() || dckNavigator->isHidden()) place = dlgCommon.folder();
+  if (m_findInFiles->place().isEmpty() || !m_findInFiles->isVisible()) m_findInFiles->setPlace(place);
+  m_findInFiles->setStyle(listingStyle());
+  m_findInFiles->show();
+  m_findInFiles->raise();
+  m_findInFiles->activateWindow();
 }
 
 void frmZarvex::zoomBy(int steps) {
