@@ -1,5 +1,9 @@
 #include "music_render.h"
 
+#include <type_traits>
+
+#include "shared_library.h"
+
 #include <xmp.h>
 
 #include <algorithm>
@@ -14,6 +18,37 @@
 namespace zarvex {
 
 namespace {
+
+// libxmp, loaded the first time music is rendered (see
+// platform/shared_library.h); its entries as pointers of their own types.
+#define ZARVEX_XMP_ENTRIES(X)                                                                        \
+  X(xmp_create_context) X(xmp_end_player) X(xmp_release_module) X(xmp_free_context)                  \
+  X(xmp_load_module_from_memory) X(xmp_get_module_info) X(xmp_start_player) X(xmp_set_player)        \
+  X(xmp_play_frame) X(xmp_get_frame_info)
+
+struct XmpApi {
+#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
+  ZARVEX_XMP_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+  std::string missing;  // why libxmp cannot be used; empty when it can
+};
+
+const XmpApi& xmp() {
+  static const XmpApi bound = [] {
+    static SharedLibrary library(ZARVEX_LIBXMP_SONAME);
+    XmpApi entries;
+    bool all = true;
+#define ZARVEX_ENTRY(name)                                                           \
+  entries.name = library.entry<std::remove_pointer_t<decltype(&::name)>>(#name); \
+  all = all && entries.name != nullptr;
+    ZARVEX_XMP_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+    if (!all) entries.missing = library.reason();
+    return entries;
+  }();
+  return bound;
+}
+
 
 using banks::u16At;
 using banks::u32At;
@@ -88,7 +123,7 @@ std::vector<std::uint8_t> musicBankForPlayer(std::span<const std::uint8_t> bank,
 // The libxmp context and what has been done with it, undone in reverse
 // order however the renderer ends.
 struct MusicRenderer::Player {
-  xmp_context context = xmp_create_context();
+  xmp_context context = xmp().missing.empty() ? xmp().xmp_create_context() : nullptr;
   bool loaded = false;
   bool started = false;
 
@@ -96,14 +131,18 @@ struct MusicRenderer::Player {
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
   ~Player() {
-    if (started) xmp_end_player(context);
-    if (loaded) xmp_release_module(context);
-    if (context != nullptr) xmp_free_context(context);
+    if (started) xmp().xmp_end_player(context);
+    if (loaded) xmp().xmp_release_module(context);
+    if (context != nullptr) xmp().xmp_free_context(context);
   }
 };
 
 MusicRenderer::MusicRenderer(std::span<const std::uint8_t> moduleBytes, std::size_t maxFrames)
     : player_(std::make_unique<Player>()), maxFrames_(maxFrames) {
+  if (!xmp().missing.empty()) {
+    error_ = "music cannot be played: " + xmp().missing;
+    return;
+  }
   if (player_->context == nullptr) {
     error_ = "libxmp could not make a player: out of memory";
     return;
@@ -117,7 +156,7 @@ MusicRenderer::MusicRenderer(std::span<const std::uint8_t> moduleBytes, std::siz
     return;
   }
   const int loaded =
-      xmp_load_module_from_memory(player_->context, moduleBytes.data(), static_cast<long>(moduleBytes.size()));
+      xmp().xmp_load_module_from_memory(player_->context, moduleBytes.data(), static_cast<long>(moduleBytes.size()));
   if (loaded < 0) {
     error_ = (loaded == -XMP_ERROR_FORMAT ? "libxmp does not recognise this music: "
                                           : "libxmp could not load this music: ") +
@@ -127,12 +166,12 @@ MusicRenderer::MusicRenderer(std::span<const std::uint8_t> moduleBytes, std::siz
   player_->loaded = true;
 
   xmp_module_info info{};
-  xmp_get_module_info(player_->context, &info);
+  xmp().xmp_get_module_info(player_->context, &info);
   if (info.mod != nullptr) name_.assign(info.mod->name, strnlen(info.mod->name, sizeof info.mod->name));
   if (info.num_sequences > 0 && info.seq_data != nullptr) durationMs_ = std::max(info.seq_data[0].duration, 0);
 
   // 16-bit signed stereo in the machine's byte order.
-  const int started = xmp_start_player(player_->context, kMusicSampleRate, 0);
+  const int started = xmp().xmp_start_player(player_->context, kMusicSampleRate, 0);
   if (started < 0) {
     error_ = "libxmp could not play this music: " + libxmpErrorName(started);
     return;
@@ -140,9 +179,9 @@ MusicRenderer::MusicRenderer(std::span<const std::uint8_t> moduleBytes, std::siz
   player_->started = true;
   // libxmp 4.5's defaults, pinned so that its output does not drift with
   // them: linear interpolation, full stereo separation, amplification 1.
-  xmp_set_player(player_->context, XMP_PLAYER_INTERP, XMP_INTERP_LINEAR);
-  xmp_set_player(player_->context, XMP_PLAYER_MIX, 100);
-  xmp_set_player(player_->context, XMP_PLAYER_AMP, 1);
+  xmp().xmp_set_player(player_->context, XMP_PLAYER_INTERP, XMP_INTERP_LINEAR);
+  xmp().xmp_set_player(player_->context, XMP_PLAYER_MIX, 100);
+  xmp().xmp_set_player(player_->context, XMP_PLAYER_AMP, 1);
 }
 
 MusicRenderer::~MusicRenderer() = default;
@@ -168,16 +207,16 @@ bool MusicRenderer::playNextFrame() {
     if (framesFromPlayer_ >= maxFrames_) {
       // Unless the last tick was cut, one more tells whether the song goes
       // on past the limit or ends exactly there.
-      if (!reachedLimit_ && xmp_play_frame(player_->context) == 0) {
+      if (!reachedLimit_ && xmp().xmp_play_frame(player_->context) == 0) {
         xmp_frame_info frame;
-        xmp_get_frame_info(player_->context, &frame);
+        xmp().xmp_get_frame_info(player_->context, &frame);
         reachedLimit_ = frame.loop_count == 0;
       }
       break;
     }
-    if (xmp_play_frame(player_->context) != 0) break;
+    if (xmp().xmp_play_frame(player_->context) != 0) break;
     xmp_frame_info frame;
-    xmp_get_frame_info(player_->context, &frame);
+    xmp().xmp_get_frame_info(player_->context, &frame);
     // libxmp counts a loop when the song comes back to a position it has
     // played: that tick is the start of the repeat, not part of the song.
     if (frame.loop_count > 0) break;

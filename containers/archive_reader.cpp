@@ -9,11 +9,47 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <type_traits>
 #include <vector>
+
+#include "shared_library.h"
 
 namespace zarvex {
 
 namespace {
+
+#define ZARVEX_ARCHIVE_ENTRIES(X)                                                                     \
+  X(archive_read_new) X(archive_read_free) X(archive_error_string) X(archive_read_data)                  \
+  X(archive_read_support_format_lha) X(archive_read_support_format_zip) X(archive_read_support_format_tar) \
+  X(archive_read_set_options) X(archive_read_open_memory) X(archive_read_next_header)                   \
+  X(archive_entry_filetype) X(archive_entry_hardlink) X(archive_entry_pathname) X(archive_entry_pathname_utf8)
+
+// libarchive, loaded the first time an archive is read (see
+// platform/shared_library.h); its entries as pointers of their own types.
+struct ArchiveApi {
+#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
+  ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+  std::string missing;  // why libarchive cannot be used; empty when it can
+};
+
+const ArchiveApi& api() {
+  static const ArchiveApi bound = [] {
+    static SharedLibrary library(ZARVEX_LIBARCHIVE_SONAME);
+    ArchiveApi entries;
+#define ZARVEX_ENTRY(name) entries.name = library.entry<std::remove_pointer_t<decltype(&::name)>>(#name);
+    ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+    bool all = true;
+#define ZARVEX_ENTRY(name) all = all && entries.name != nullptr;
+    ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+    if (!all) entries.missing = library.reason();
+    return entries;
+  }();
+  return bound;
+}
+
 
 // libarchive converts names through the calling thread's LC_CTYPE: an LHA
 // name with a byte >= 0x80 makes the header read fail outright unless the
@@ -41,14 +77,14 @@ class Utf8ThreadLocale {
 };
 
 struct ArchiveFree {
-  void operator()(archive* a) const { archive_read_free(a); }
+  void operator()(archive* a) const { api().archive_read_free(a); }
 };
 using ArchiveHandle = std::unique_ptr<archive, ArchiveFree>;
 
 constexpr std::size_t kReadBufferBytes = 65'536;
 
 std::string errorText(archive* a) {
-  const char* text = archive_error_string(a);
+  const char* text = api().archive_error_string(a);
   if (text != nullptr && *text != '\0') return text;
   return "the archive cannot be read any further";
 }
@@ -142,7 +178,7 @@ enum class DataEnd { Whole, Damaged, Fatal };
 DataEnd readData(archive* a, ContainerMember& member, std::vector<std::uint8_t>& buffer, ContainerListing& listing,
                  std::size_t& left) {
   for (;;) {
-    const la_ssize_t got = archive_read_data(a, buffer.data(), buffer.size());
+    const la_ssize_t got = api().archive_read_data(a, buffer.data(), buffer.size());
     if (got == 0) return DataEnd::Whole;
     if (got < 0) {
       member.damaged = true;
@@ -182,26 +218,30 @@ DataEnd readData(archive* a, ContainerMember& member, std::vector<std::uint8_t>&
 ContainerListing readArchive(std::span<const std::uint8_t> bytes) {
   ContainerListing listing;
   listing.internationalCase = true;
+  if (!api().missing.empty()) {
+    listing.fatal = "archives cannot be read: " + api().missing;
+    return listing;
+  }
 
   // Declared before the handle: the handle is freed first, while the
   // locale its name conversions were made in is still this thread's.
   const Utf8ThreadLocale locale;
-  const ArchiveHandle handle(archive_read_new());
+  const ArchiveHandle handle(api().archive_read_new());
   archive* a = handle.get();
   if (a == nullptr) {
     listing.fatal = "no memory to open the archive";
     return listing;
   }
-  archive_read_support_format_lha(a);
-  archive_read_support_format_zip(a);
-  archive_read_support_format_tar(a);
+  api().archive_read_support_format_lha(a);
+  api().archive_read_support_format_zip(a);
+  api().archive_read_support_format_tar(a);
   // LHA headers carry no charset and Amiga archivers wrote Latin-1 names. The
   // option reaches the LHA reader only: ZIP names keep their own rules.
-  archive_read_set_options(a, "lha:hdrcharset=ISO-8859-1");
+  api().archive_read_set_options(a, "lha:hdrcharset=ISO-8859-1");
 
   static const std::uint8_t kNothing = 0;
   const void* data = bytes.empty() ? &kNothing : bytes.data();
-  if (archive_read_open_memory(a, data, bytes.size()) != ARCHIVE_OK) {
+  if (api().archive_read_open_memory(a, data, bytes.size()) != ARCHIVE_OK) {
     listing.fatal = errorText(a);
     return listing;
   }
@@ -212,7 +252,7 @@ ContainerListing readArchive(std::span<const std::uint8_t> bytes) {
   std::size_t left = kMaxArchiveBytes;
   for (;;) {
     archive_entry* entry = nullptr;
-    const int result = archive_read_next_header(a, &entry);
+    const int result = api().archive_read_next_header(a, &entry);
     if (result == ARCHIVE_EOF) break;
     // Every header read counts, unreadable ones too: an archive that fails
     // entry after entry still ends.
@@ -231,10 +271,10 @@ ContainerListing readArchive(std::span<const std::uint8_t> bytes) {
     }
     // Directories exist only as prefixes of member paths; links and devices
     // hold no bytes of their own.
-    if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry) != nullptr) continue;
+    if (api().archive_entry_filetype(entry) != AE_IFREG || api().archive_entry_hardlink(entry) != nullptr) continue;
 
-    const char* raw = archive_entry_pathname(entry);
-    if (raw == nullptr) raw = archive_entry_pathname_utf8(entry);
+    const char* raw = api().archive_entry_pathname(entry);
+    if (raw == nullptr) raw = api().archive_entry_pathname_utf8(entry);
     if (raw == nullptr) {
       listing.warnings.push_back(warning("bad-name", "/", "a member with no readable name is left out"));
       continue;

@@ -16,7 +16,7 @@ for f in ./usr/bin/zarvex ./usr/bin/zarvex-list ./usr/lib/libMorvane.so ./usr/sh
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 # zarvex-list carries its C++ runtime and PNG writer; the viewer needs Qt.
-for library in libc6 libqt6widgets6; do
+for library in libc6 libqt6widgets6 libarchive13 libxmp4; do
   [[ "$depends" == *"$library"* ]] || { echo "Depends lacks $library: $depends"; exit 1; }
 done
 dpkg-deb -x "$deb" "$work/root"

@@ -1,0 +1,38 @@
+// A system library loaded the first time a program needs it, not when the
+// program starts: zarvex-list lists a program in about a millisecond, while
+// loading libarchive (with the compression and XML libraries it brings) or
+// libxmp would cost several. Its entries are bound by name.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+namespace zarvex {
+
+class SharedLibrary {
+ public:
+  // `soname` as the dynamic linker knows it, e.g. "libarchive.so.13".
+  explicit SharedLibrary(const char* soname) : m_soname(soname) {}
+
+  // Loads the library once (safe from any thread); false when it cannot be
+  // loaded, with the reason in reason().
+  bool load();
+  const std::string& reason() const { return m_reason; }
+
+  // The entry `name`, as a pointer to a function of type F; null when the
+  // library lacks it (reason() then says which).
+  template <typename F>
+  F* entry(const char* name) {
+    return reinterpret_cast<F*>(symbol(name));
+  }
+
+ private:
+  void* symbol(const char* name);
+
+  const char* m_soname;
+  std::once_flag m_once;
+  void* m_handle = nullptr;
+  std::string m_reason;
+};
+
+}  // namespace zarvex
