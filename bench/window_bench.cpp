@@ -1,5 +1,6 @@
 // Timed harness for the window on Qt's offscreen platform: loading and
-// presenting the 1 MiB benchmark program, and switching Highlight each way.
+// presenting the 1 MiB benchmark program, switching Highlight each way and
+// the listing style, scrolling a page, going to a line, and its outline.
 // Prints medians and the process's peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen zarvex_window_bench bench.AMOS [runs]
@@ -13,7 +14,10 @@
 #include <functional>
 #include <vector>
 
+#include <QScrollBar>
+
 #include "frm_zarvex.h"
+#include "outline.h"
 #include "rich_text_view.h"
 #include "window_fakes.h"
 
@@ -67,12 +71,31 @@ int main(int argc, char** argv) {
   std::sort(toPlain.begin(), toPlain.end());
   std::sort(toHighlighted.begin(), toHighlighted.end());
 
+  // A style switch each way, a page of scrolling, a jump to a line, and the
+  // outline of the program.
+  std::vector<double> styleSwitches;
+  for (int i = 0; i < runs; ++i) styleSwitches.push_back(medianMs(1, [] {}, [&] { window.mnuOptionComplete_Click(); }));
+  std::sort(styleSwitches.begin(), styleSwitches.end());
+  if (window.listingStyle() != zarvex::ListingStyle::Classic) window.mnuOptionComplete_Click();
+  QScrollBar* scroll = window.txtOutput->verticalScrollBar();
+  const double page = medianMs(runs, [&] { scroll->setValue(scroll->maximum() / 3); },
+                               [&] { scroll->setValue(scroll->value() + scroll->pageStep()); });
+  int target = 1;
+  const double jump = medianMs(runs, [&] { target = (target * 7919) % 20000 + 1; }, [&] { window.goToLine(target); });
+  const std::span<const std::uint8_t> file(window.FileBytes().data(), static_cast<std::size_t>(window.FileLength()));
+  std::size_t entries = 0;
+  const double outline = medianMs(runs, [] {}, [&] { entries = zarvex::buildOutline(file, zarvex::ListingStyle::Complete).size(); });
+
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("window: %zu characters in the pane, %d runs\n", characters, runs);
   std::printf("window: load and present, median %.1f ms\n", load);
   std::printf("window: Highlight off (to plain), median %.1f ms\n", toPlain[toPlain.size() / 2]);
   std::printf("window: Highlight on (from document), median %.1f ms\n", toHighlighted[toHighlighted.size() / 2]);
+  std::printf("window: style switch, median %.1f ms\n", styleSwitches[styleSwitches.size() / 2]);
+  std::printf("window: a page of scrolling, median %.1f ms\n", page);
+  std::printf("window: Go to Line, median %.1f ms\n", jump);
+  std::printf("window: outline (%zu entries), median %.2f ms\n", entries, outline);
   std::printf("window: peak resident memory %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
   return 0;
 }
