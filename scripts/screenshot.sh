@@ -140,17 +140,15 @@ if [ -f "$containers/ffs_intl_dd.adf" ]; then
   [ -n "$window" ] || { echo "the viewer's window did not appear" >&2; exit 1; }
   xdotool windowsize --sync "$window" 1100 700 2>/dev/null || true
   sleep 0.5
-  # Widen the dock by its splitter so that the names show whole.
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  splitter_x=$((X + 266)) splitter_y=$((Y + 300))
-  xdotool mousemove "$splitter_x" "$splitter_y" sleep 0.2 mousedown 1 sleep 0.2 \
-    mousemove $((splitter_x + 20)) "$splitter_y" sleep 0.2 mousemove $((splitter_x + 70)) "$splitter_y" sleep 0.2 mouseup 1
   xdotool mousemove $((X + WIDTH - 5)) $((Y + HEIGHT - 30))  # out of the picture's way
-  # The filter box, then the tree: its first item is Beispiele, then H-0.
+  # The filter box keeps Help_1.AMOS and its folders (Beispiele, H-0); the
+  # tree then opens it from the keyboard, and the filter is emptied again.
   xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool key Tab Tab
+  xdotool key Tab
+  xdotool type --delay 20 "Help_1.AMOS"
   sleep 0.3
-  xdotool key Down Right Down Return
+  xdotool key --delay 150 Tab Down Down Down Return
   listed=$(window_named '^Zarvex - Help_1\.AMOS$')
   [ -n "$listed" ] || { echo "Help_1.AMOS from the navigator was not listed" >&2; exit 1; }
   box=$(window_named '^Zarvex$' 10)
@@ -160,9 +158,10 @@ if [ -f "$containers/ffs_intl_dd.adf" ]; then
     xdotool key Return
   fi
   sleep 0.5
-  # From the tree to the listing, and down to the program's code.
+  # The whole tree again, then from the tree to the listing, and down to the
+  # program's code.
   xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool key Tab ctrl+End
+  xdotool key --delay 150 shift+Tab ctrl+a BackSpace Tab Tab ctrl+End
   shoot_window "$window" docs/screenshot-navigator.png
   close_demo
 else
