@@ -73,12 +73,20 @@ static std::string typeText(const Bank& bank) {
   return text;
 }
 
+// "1 image", "4 images": the window's words (the tool's listing keeps its
+// fixed form, which scripts read).
+static std::string counted(std::int32_t count, const char* items) {
+  std::string word = items;
+  if (count == 1 && !word.empty() && word.back() == 's') word.pop_back();
+  return std::to_string(count) + ' ' + word;
+}
+
 std::string bankListEntry(const Bank& bank) {
   std::string entry = std::to_string(bank.number);
   if (entry.size() < 2) entry.insert(0, 2 - entry.size(), ' ');
   entry += "  " + typeText(bank);
   const char* items = rulesOf(bank.kind).items;
-  if (items != nullptr && bank.itemCount >= 0) entry += ", " + std::to_string(bank.itemCount) + ' ' + items;
+  if (items != nullptr && bank.itemCount >= 0) entry += ", " + counted(bank.itemCount, items);
   return entry + ", " + std::to_string(bank.bytes.size()) + " bytes, " + (bank.chip ? "chip" : "fast");
 }
 
@@ -100,7 +108,7 @@ std::string bankDescription(const Bank& bank, const PackedPicture* picture) {
            ", " + colourText(*picture);
   }
   const char* items = rulesOf(bank.kind).items;
-  if (items != nullptr && bank.itemCount >= 0) return text + ", " + std::to_string(bank.itemCount) + ' ' + items;
+  if (items != nullptr && bank.itemCount >= 0) return text + ", " + counted(bank.itemCount, items);
   return text + ", " + std::to_string(bank.bytes.size()) + " bytes";
 }
 

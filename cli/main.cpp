@@ -171,6 +171,11 @@ int run(int argc, char** argv) {
       }
       if (!choose(arg, arg == "--extract" ? Output::Extract : Output::Render)) return kUsage;
       extractFolder = argv[++i];
+      if (extractFolder.empty()) {
+        // An empty name would write into whatever folder is current.
+        tell({"zarvex-list: ", arg, " needs a folder, not an empty name\n\n", kUsageText});
+        return kUsage;
+      }
     } else if (!optionsEnd && (arg == "--quiet" || arg == "-q")) {
       quiet = true;
     } else if (!optionsEnd && arg == "--complete") {

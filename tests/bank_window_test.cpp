@@ -57,6 +57,15 @@ TEST_F(BankWindowTest, ABankFileNamedOnTheCommandLineListsItsBanks) {
   EXPECT_TRUE(t.messages->shown.empty()) << "no load summary of a program that is not there";
 }
 
+TEST_F(BankWindowTest, ADoubleClickOrEnterOnABankOpensIt) {
+  frmZarvex& w = *openDemo().window;
+  w.lstBanks->setCurrentRow(0);
+  emit w.lstBanks->itemActivated(w.lstBanks->item(0));
+  const auto viewers = w.findChildren<frmView*>();
+  ASSERT_EQ(viewers.size(), 1);
+  EXPECT_TRUE(viewers.front()->windowTitle().contains("Sprites"));
+}
+
 TEST_F(BankWindowTest, ALoadListsTheProgramsBanksAndAChoiceEnablesTheButtons) {
   TestWindow t;
   EXPECT_FALSE(t.window->lstBanks->isEnabled());
@@ -64,7 +73,7 @@ TEST_F(BankWindowTest, ALoadListsTheProgramsBanksAndAChoiceEnablesTheButtons) {
   ASSERT_EQ(w.lstBanks->count(), 2);
   EXPECT_TRUE(w.lstBanks->isEnabled());
   EXPECT_EQ(w.lstBanks->item(0)->text(), " 1  Sprites, 4 images, 750 bytes, chip");
-  EXPECT_EQ(w.lstBanks->item(1)->text(), " 5  Samples, 1 samples, 2440 bytes, chip");
+  EXPECT_EQ(w.lstBanks->item(1)->text(), " 5  Samples, 1 sample, 2440 bytes, chip");
   EXPECT_FALSE(w.cmdViewBank->isEnabled());
   w.lstBanks->setCurrentRow(1);
   EXPECT_TRUE(w.cmdViewBank->isEnabled());

@@ -120,6 +120,8 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
       {w.mnuGoToLine, QKeySequence(Qt::CTRL | Qt::Key_G)},    {w.mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
       {w.mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}, {w.mnuZoomNormal, QKeySequence(Qt::CTRL | Qt::Key_0)},
       {w.mnuClose, QKeySequence(Qt::CTRL | Qt::Key_W)},
+      {w.mnuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+      {w.mnuExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
       {w.mnuFindInFiles, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
       {w.mnuOutline, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}};
   for (QAction* action : w.findChildren<QAction*>()) {

@@ -140,3 +140,18 @@ TEST_F(ZarvexListFailureTest, AFifoIsRefusedWithoutWaiting) {
 
 }  // namespace
 }  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(ZarvexListUsage, AnEmptyFolderNameIsAUsageError) {
+  const std::string list = ZARVEX_LIST_PATH;
+  for (const char* option : {"--extract", "--render"}) {
+    const int status = std::system((list + " " + option + " '' /dev/null >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2) << option;
+  }
+}
+
+}  // namespace
+}  // namespace zarvex

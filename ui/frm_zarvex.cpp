@@ -85,6 +85,7 @@ void frmZarvex::createMenus() {
   connect(mnuRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
   fillRecentMenu();
   mnuSaveAs = item(mnuFile, QStringLiteral("Save &As..."), "mnuSaveAs");
+  mnuSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   mnuSaveAs->setEnabled(false);
   mnuSep1 = separator(mnuFile, "mnuSep1");
   mnuImport = mnuFile->addMenu(QStringLiteral("&Import"));
@@ -100,6 +101,7 @@ void frmZarvex::createMenus() {
   mnuExportRtf->setEnabled(false);
   mnuSep2 = separator(mnuFile, "mnuSep2");
   mnuExit = item(mnuFile, QStringLiteral("E&xit"), "mnuExit");
+  mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   createEditAndViewMenus();
 
@@ -151,6 +153,10 @@ void frmZarvex::createControls() {
   setTabOrder(lstBanks, cmdViewBank);
   setTabOrder(cmdViewBank, cmdSaveBank);
   connect(cmdViewBank, &QPushButton::clicked, this, [this] { cmdViewBank_Click(); });
+  // A double-click or Enter on a bank opens it, as View Bank does.
+  connect(lstBanks, &QListWidget::itemActivated, this, [this] {
+    if (selectedBank() != nullptr) cmdViewBank_Click();
+  });
   connect(cmdSaveBank, &QPushButton::clicked, this, [this] { cmdSaveBank_Click(); });
   connect(lstBanks, &QListWidget::currentRowChanged, this, [this] {
     const bool chosen = selectedBank() != nullptr;
