@@ -48,6 +48,29 @@ void appendHtmlCharacter(std::string& out, unsigned char c) {
   out += latin1ToUtf8(std::string_view(&latin1, 1));
 }
 
+// True when `text` is well-formed UTF-8.
+bool isUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t more = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+    } else if ((c & 0xF0) == 0xE0) {
+      more = 2;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+    } else if (c >= 0x80) {
+      return false;
+    }
+    if (text.size() - i <= more) return false;
+    for (std::size_t k = 1; k <= more; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += 1 + more;
+  }
+  return true;
+}
+
 std::string htmlPage(const FormattedText& listing, const std::string& title) {
   std::string page =
       "<!DOCTYPE html>\n"
@@ -55,7 +78,9 @@ std::string htmlPage(const FormattedText& listing, const std::string& title) {
       "<head>\n"
       "<meta charset=\"utf-8\"/>\n"
       "<title>";
-  for (unsigned char c : latin1ToUtf8(title)) {
+  // A file name is the system's bytes: UTF-8 on today's systems, taken as
+  // Latin-1 only when it is not (an Amiga name copied as it was).
+  for (unsigned char c : isUtf8(title) ? title : latin1ToUtf8(title)) {
     if (c == '&') page += "&amp;";
     else if (c == '<') page += "&lt;";
     else if (c == '>') page += "&gt;";

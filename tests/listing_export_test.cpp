@@ -13,6 +13,7 @@
 #include "latin1_text.h"
 #include "listing_style.h"
 #include "recording_host.h"
+#include "rtf_text.h"
 #include "temp_folder.h"
 
 namespace zarvex {
@@ -89,6 +90,15 @@ TEST(ListingExport, TheWebPageIsValidAndShowsTheWindowsColours) {
   const auto asHtml = check("xmllint --html --noout", page);
   EXPECT_EQ(asHtml.first, 0) << asHtml.second;
   EXPECT_EQ(asHtml.second, "");
+}
+
+TEST(ListingExport, TheWebPagesTitleKeepsAUtf8FileNameAndReadsOtherBytesAsLatin1) {
+  ListingState state;
+  state.RtfDocument = std::string(kRtfHeader) + "Print\\par\r\n}";
+  const std::string utf8 = exportListing(state, ExportFormat::Html, "caf\xC3\xA9.AMOS");
+  EXPECT_NE(utf8.find("<title>caf\xC3\xA9.AMOS</title>"), std::string::npos);
+  const std::string latin1 = exportListing(state, ExportFormat::Html, "caf\xE9.AMOS");
+  EXPECT_NE(latin1.find("<title>caf\xC3\xA9.AMOS</title>"), std::string::npos);
 }
 
 TEST(ListingExport, EveryRealProgramMakesAValidPage) {
