@@ -34,10 +34,18 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     unlink(temporary.data());
     fail(path, doing, error);
   };
-  // New files get the usual permissions, as an ordinary open would give them.
-  const mode_t mask = umask(0);
-  umask(mask);
-  if (fchmod(fd, 0666 & ~mask) != 0) abandon("setting its permissions");
+  // A file replaced keeps its permissions; a new one gets the usual ones, as
+  // an ordinary open would give it.
+  struct stat existing {};
+  mode_t mode = 0;
+  if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    mode = existing.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (fchmod(fd, mode) != 0) abandon("setting its permissions");
   std::size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
