@@ -1,6 +1,7 @@
 #include "bank_commands.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <stdexcept>
@@ -40,6 +41,7 @@ struct BankInput {
   std::string name;      // as shown in messages
   std::string fileName;  // what the output names start with
   std::string folder;    // below the extraction folder: a container member's own folders
+  std::size_t size = 0;  // the file's bytes
 };
 
 // Reads the banks of each file named, or of each program and bank file in
@@ -69,7 +71,9 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
   };
   const auto readHost = [&](const std::string& path, const std::string& folder) {
     try {
-      useFile({path, std::filesystem::path(path).filename().string(), folder}, BankFile::read(path), false);
+      BankFile file = BankFile::read(path);
+      const std::size_t size = file.bytes().size();
+      useFile({path, std::filesystem::path(path).filename().string(), folder, size}, std::move(file), false);
     } catch (const RuntimeError& e) {
       writeTo(messages, {"zarvex-list: Error loading file: ", e.description(), "\n"});
       status = kCannotLoad;
@@ -84,7 +88,8 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
           if (source.kind != MemberKind::Program && source.kind != MemberKind::Bank) return;
           if (!source.hostPath.empty()) return readHost(source.hostPath, source.inside);
           const std::string fileName = source.name.substr(source.name.rfind('/') + 1);
-          useFile({source.name, fileName, source.inside}, BankFile(std::move(source.bytes)), source.damaged);
+          const std::size_t size = source.bytes.size();
+          useFile({source.name, fileName, source.inside, size}, BankFile(std::move(source.bytes)), source.damaged);
         },
         [&](const std::string& note) {
           writeTo(messages, {"zarvex-list: ", note, "\n"});
@@ -170,14 +175,77 @@ int writeEachBank(const std::vector<std::string>& files, std::FILE* messages, Wr
 
 }  // namespace
 
+namespace {
+
+// Names every output an extraction would make, making none: the kinds' readers
+// ask before making each output whether it is wanted.
+class OutputNames : public BankOutputSink {
+ public:
+  explicit OutputNames(std::vector<std::string>& names) : m_names(names) {}
+  bool wants(const std::string& name) const override {
+    m_names.push_back(name);
+    return false;
+  }
+  void take(const BankOutput&) override {}
+
+ private:
+  std::vector<std::string>& m_names;
+};
+
+// What one input may make at most: a hostile bank can point every entry of a
+// table at one big sound and ask for gigabytes from a small file.
+std::uint64_t outputAllowance(std::size_t inputBytes) { return 64 * std::uint64_t{inputBytes} + (64u << 20); }
+
+}  // namespace
+
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
+  // First every output's name: two inputs (or one bank number twice) that
+  // would write the same file write nothing at all.
+  std::map<std::string, std::string> planned;  // target -> the input that makes it
+  std::string clash;
+  std::FILE* quiet = std::fopen("/dev/null", "w");
+  writeEachBank(files, quiet != nullptr ? quiet : messages, [&](const BankInput& input, const Bank& bank) {
+    std::vector<std::string> names;
+    OutputNames sink(names);
+    try {
+      forEachBankOutput(input.fileName, bank, sink);
+    } catch (const BankDamage&) {
+      // The names up to the damage are those that will be written.
+    }
+    for (const std::string& name : names) {
+      const std::string target = (std::filesystem::path(folder) / input.folder / name).lexically_normal().string();
+      const auto [at, fresh] = planned.emplace(target, input.name);
+      if (!fresh && clash.empty()) clash = target + " would be written for both " + at->second + " and " + input.name;
+    }
+    return int{kOk};
+  });
+  if (quiet != nullptr) std::fclose(quiet);
+  if (!clash.empty()) {
+    writeTo(messages, {"zarvex-list: nothing written: ", clash, "\n"});
+    return kCannotLoad;
+  }
+
+  std::map<std::string, std::uint64_t> written;  // by input
   return writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
     const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
     if (!input.folder.empty()) std::filesystem::create_directories(target);
+    std::uint64_t& total = written[input.name];
+    const std::uint64_t allowance = outputAllowance(input.size);
+    bool over = false;
     forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
-      writeFileAtomically((target / output.name).string(), bankOutputFile(output));
+      if (over) return;
+      const std::vector<std::uint8_t> bytes = bankOutputFile(output);
+      if (total + bytes.size() > allowance) {
+        over = true;
+        return;
+      }
+      total += bytes.size();
+      writeFileAtomically((target / output.name).string(), bytes);
     });
-    return int{kOk};
+    if (!over) return int{kOk};
+    writeTo(messages, {"zarvex-list: ", input.name, ": its banks would make more than ", std::to_string(allowance),
+                       " bytes of files: the rest is not written\n"});
+    return int{kDamaged};
   });
 }
 

@@ -7,6 +7,7 @@
 
 #include <random>
 
+#include "bank_builder.h"
 #include "bank_files.h"
 #include "bank_kinds.h"
 #include "bank_outputs.h"
@@ -103,6 +104,61 @@ TEST(DamagedBanks, ZarvexListSaysDamagedAndKeepsWhatCameBefore) {
   for (const auto& entry : std::filesystem::directory_iterator(out)) {
     EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos) << "no half-written file";
   }
+}
+
+}  // namespace
+}  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+int runQuiet(const std::string& arguments) {
+  const int status = std::system((std::string(ZARVEX_LIST_PATH) + " " + arguments + " >/dev/null 2>&1").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::size_t filesIn(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::recursive_directory_iterator(folder), std::filesystem::recursive_directory_iterator()));
+}
+
+TEST(ExtractionLimits, TwoInputsThatWouldWriteTheSameFileWriteNothing) {
+  testing::TempFolder folder;
+  const auto bank = testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4});
+  std::filesystem::create_directories(folder.path() / "a");
+  std::filesystem::create_directories(folder.path() / "b");
+  testing::writeFile(folder.file("a/Game.abk"), bank);
+  testing::writeFile(folder.file("b/Game.abk"), bank);
+  const std::string out = folder.file("out");
+  std::filesystem::create_directory(out);
+  EXPECT_EQ(runQuiet("--extract '" + out + "' '" + folder.file("a/Game.abk") + "' '" + folder.file("b/Game.abk") + "'"), 1);
+  EXPECT_EQ(filesIn(out), 0u);
+}
+
+TEST(ExtractionLimits, ASmallFileCannotAskForGigabytesOfOutput) {
+  // 140 table entries, every one pointing at the same 1 MiB sound: 140 MiB of
+  // WAV files from a file of 1 MiB. Writing stops at the allowance (128 MiB).
+  const std::uint32_t entries = 140, sound = 1u << 20;
+  testing::Bytes data;
+  const auto put = [&](std::uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  };
+  put(entries, 2);
+  const std::uint32_t sample = 2 + 4 * entries;
+  for (std::uint32_t i = 0; i < entries; ++i) put(sample, 4);
+  for (char c : std::string("Boom    ")) data.push_back(static_cast<std::uint8_t>(c));
+  put(8000, 2);
+  put(sound, 4);
+  data.resize(data.size() + sound, 0x10);
+  testing::TempFolder folder;
+  testing::writeFile(folder.file("boom.abk"), testing::memoryBank(5, 0, "Samples ", data));
+  const std::string out = folder.file("out");
+  std::filesystem::create_directory(out);
+  EXPECT_EQ(runQuiet("--extract '" + out + "' '" + folder.file("boom.abk") + "'"), 3);
+  std::uint64_t total = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) total += entry.file_size();
+  EXPECT_LE(total, 64u * (sound + 1000) + (64u << 20));
+  EXPECT_GT(total, 100u << 20);
 }
 
 }  // namespace
