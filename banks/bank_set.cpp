@@ -74,6 +74,15 @@ Bank memoryBank(std::span<const std::uint8_t> file, std::size_t start) {
   return bank;
 }
 
+// Bytes after the last bank: a count one short, or something appended. The
+// banks read are kept; the file is damaged all the same, as what follows
+// may have been meant as more banks.
+void leftOver(std::span<const std::uint8_t> file, std::size_t end) {
+  if (end >= file.size()) return;
+  const std::size_t extra = file.size() - end;
+  damaged(end, file.size(), std::to_string(extra) + (extra == 1 ? " byte" : " bytes") + " after the last bank belong to none");
+}
+
 void readSet(std::span<const std::uint8_t> file, std::size_t start, BankSet& set) {
   if (!hasMagic(file, start, "AmBs")) damaged(start, file.size(), "no bank set where the banks should start");
   need(file, start, 6, "the bank set's header is cut short");
@@ -83,6 +92,7 @@ void readSet(std::span<const std::uint8_t> file, std::size_t start, BankSet& set
     set.banks.push_back(readBank(file, at));
     at += set.banks.back().bytes.size();
   }
+  leftOver(file, at);
 }
 
 }  // namespace
@@ -136,6 +146,7 @@ BankSet readBanks(std::span<const std::uint8_t> file) {
         break;
       case BankSource::SingleBank:
         set.banks.push_back(readBank(file, 0));
+        leftOver(file, set.banks.back().bytes.size());
         break;
       case BankSource::Unknown:
         damaged(0, file.size(), "this is neither a program nor a bank file");

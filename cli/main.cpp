@@ -9,6 +9,7 @@
 
 #include "amos_loader.h"
 #include "bank_commands.h"
+#include "bank_set.h"
 #include "console_host.h"
 #include "console_output.h"
 #include "file_system.h"
@@ -260,6 +261,16 @@ int run(int argc, char** argv) {
         status = worse(status, kDamaged);
       }
       if (file.damaged) tell({"zarvex-list: ", file.name, ": damaged in its container: listed as far as it was read\n"});
+      // The lines may be whole while the banks after them are not: say so.
+      const std::span<const std::uint8_t> bytes(state.FileBytes.data(), static_cast<std::size_t>(state.FileLength));
+      if (result.outcome == Outcome::Loaded && zarvex::startsLikeAmosProgram(bytes)) {
+        const zarvex::BankSet banks = zarvex::readBanks(bytes);
+        if (banks.damaged) {
+          tell({"zarvex-list: ", file.name, ": its banks are damaged at offset ", std::to_string(banks.damageOffset), ": ",
+                banks.damage, "\n"});
+          status = worse(status, kDamaged);
+        }
+      }
     } catch (const zarvex::RuntimeError& e) {
       tell({"zarvex-list: ", file.name, ": Error loading file: ", e.description(), "\n"});
       status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);

@@ -163,3 +163,29 @@ TEST(ExtractionLimits, ASmallFileCannotAskForGigabytesOfOutput) {
 
 }  // namespace
 }  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(DamagedBanks, AProgramWhoseBanksAreCutListsWholeAndSaysSo) {
+  testing::TempFolder folder;
+  testing::Bytes program = testing::amosFileWithBanks({testing::TokenLine().token(0x0476)},
+                                                      {testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4})});
+  program.resize(program.size() - 3);  // the bank set cut short
+  testing::writeFile(folder.file("cut.AMOS"), program);
+  for (const char* style : {"--text", "--rtf", "--asc", "--complete"}) {
+    EXPECT_EQ(runQuiet(std::string(style) + " '" + folder.file("cut.AMOS") + "'"), 3) << style;
+  }
+  // Junk after the last bank is damage too.
+  testing::Bytes junk = testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4});
+  junk.push_back(0);
+  testing::writeFile(folder.file("junk.abk"), junk);
+  EXPECT_EQ(runQuiet("--banks '" + folder.file("junk.abk") + "'"), 3);
+  const BankSet set = readBanks(junk);
+  EXPECT_EQ(set.banks.size(), 1u);
+  EXPECT_TRUE(set.damaged);
+  EXPECT_NE(set.damage.find("1 byte after the last bank"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarvex
