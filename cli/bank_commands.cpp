@@ -104,11 +104,20 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
 }  // namespace
 
 int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages) {
-  return forEachBankSet(files, messages, [&](const BankInput&, const BankSet& set) {
+  return forEachBankSet(files, messages, [&](const BankInput& input, const BankSet& set) {
+    int status = kOk;
     for (const Bank& bank : set.banks) {
       if (!writeTo(out, {bankListingLine(bank), "\n"})) return kStop;
+      // What --extract would find damaged is damaged here too: every output
+      // is made (and dropped), with the same checks.
+      try {
+        forEachBankOutput(input.fileName, bank, [](const BankOutput&) {});
+      } catch (const BankDamage& damage) {
+        reportDamage(input.name, static_cast<std::int64_t>(bank.offset) + damage.offset, damage.what, messages);
+        status = kDamaged;
+      }
     }
-    return int{kOk};
+    return status;
   });
 }
 

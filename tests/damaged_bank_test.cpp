@@ -189,3 +189,20 @@ TEST(DamagedBanks, AProgramWhoseBanksAreCutListsWholeAndSaysSo) {
 
 }  // namespace
 }  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(DamagedBanks, BanksAndExtractFindTheSameDamage) {
+  // A sample whose sound runs past the bank's end.
+  testing::Bytes data = {0, 1, 0, 0, 0, 6, 'S', 'o', 'u', 'n', 'd', ' ', ' ', ' ', 0x1F, 0x40, 0, 0, 0x10, 0, 1, 2, 3};
+  testing::TempFolder folder;
+  testing::writeFile(folder.file("short.abk"), testing::memoryBank(5, 0, "Samples ", data));
+  EXPECT_EQ(runQuiet("--banks '" + folder.file("short.abk") + "'"), 3);
+  const std::string out = folder.file("out");
+  std::filesystem::create_directory(out);
+  EXPECT_EQ(runQuiet("--extract '" + out + "' '" + folder.file("short.abk") + "'"), 3);
+}
+
+}  // namespace
+}  // namespace zarvex
