@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QAction>
 #include <QDir>
 #include <QListWidget>
@@ -353,6 +356,21 @@ TEST_F(FrmZarvexTest, ClosingTheMainWindowClosesEveryBankViewer) {
   t.window->mnuExit->trigger();
   EXPECT_FALSE(t.window->isVisible());
   for (QWidget* v : t.window->findChildren<QWidget*>("frmView")) EXPECT_FALSE(v->isVisible());
+}
+
+}  // namespace
+}  // namespace zarvex
+
+namespace zarvex {
+namespace {
+
+TEST(FirstStart, TheEmptyPaneSaysHowToOpenAProgramAndTheWindowSuitsTheScreen) {
+  testing::TestWindow t;
+  EXPECT_TRUE(t.window->txtOutput->placeholderText().contains("File > Open"));
+  t.window->showThenOpen(std::string());
+  const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_GE(t.window->width(), room.width() * 3 / 4 - 1);
+  EXPECT_GE(t.window->height(), room.height() * 3 / 4 - 1);
 }
 
 }  // namespace

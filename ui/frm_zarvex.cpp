@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScrollBar>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 #include <QLabel>
@@ -49,6 +51,9 @@ frmZarvex::frmZarvex(const QString& commandLine, WindowServices services)
                       .value_or(ListingStyle::Classic));
   txtOutput->setZoomStep(m_services.settings->value(QStringLiteral("view/zoom"), 0).toInt());
   txtOutput->setLineNumbersVisible(mnuLineNumbers->isChecked());
+  txtOutput->setPlaceholderText(QStringLiteral(
+      "Open an AMOS program with File > Open (Ctrl+O), or drop one here.\n"
+      "Bank files, Amiga disk images (.adf), archives (.lha, .zip) and folders open the same way."));
   setAcceptDrops(true);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
   // After the first run the window opens where and as large as it was left.
@@ -206,6 +211,15 @@ void frmZarvex::Form_Load(const QString& commandLine) {
 }
 
 void frmZarvex::showThenOpen(const std::string& commandLine) {
+  // A first start opens at a size that suits the screen, not at the small
+  // size the window was laid out at; later starts where it was left.
+  if (m_services.settings->value(QStringLiteral("window/geometry")).toByteArray().isEmpty()) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect room = screen->availableGeometry();
+      resize(std::max(width(), room.width() * 3 / 4), std::max(height(), room.height() * 3 / 4));
+      move(room.center() - rect().center());
+    }
+  }
   show();
   QTimer::singleShot(0, this, [this, commandLine] { openCommandLine(commandLine); });
 }
