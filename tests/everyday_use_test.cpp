@@ -133,10 +133,17 @@ TEST_F(EverydayUseTest, FindGoesNextAndPreviousWrapsAndMatchesCaseWhenAsked) {
     EXPECT_EQ(w.txtOutput->textCursor().selectedText(), "PRINT_TOTAL");
 
     w.findBar->chkMatchCase->setChecked(true);
+    // The tick searches again at once: no count or marks of the old rule.
+    EXPECT_EQ(w.findBar->lblNote->text(), "Not found");
+    EXPECT_TRUE(w.txtOutput->extraSelections().isEmpty());
     EXPECT_FALSE(w.findBar->findNext());
     EXPECT_EQ(w.findBar->lblNote->text(), "Not found");
+    w.findBar->chkMatchCase->setChecked(false);
+    EXPECT_EQ(w.findBar->lblNote->text(), "3 matches");
+    const int listingBottom = w.findBar->geometry().bottom();
     w.findBar->close();
     EXPECT_TRUE(w.txtOutput->extraSelections().isEmpty());
+    EXPECT_EQ(w.txtOutput->geometry().bottom(), listingBottom) << "no empty band where the bar was";
   }
 }
 

@@ -40,7 +40,18 @@ FindBar::FindBar(RichTextView* view, QWidget* parent) : QWidget(parent), m_view(
     m_view->setTextCursor(cursor);
     find(false);
   });
-  connect(chkMatchCase, &QCheckBox::toggled, this, [this] { markMatches(); });
+  // A change of case searches again from where the current match starts:
+  // the count, the marks and the selection all follow the new rule.
+  connect(chkMatchCase, &QCheckBox::toggled, this, [this] {
+    QTextCursor cursor = m_view->textCursor();
+    cursor.setPosition(cursor.selectionStart());
+    m_view->setTextCursor(cursor);
+    if (txtFind->text().isEmpty()) {
+      markMatches();
+    } else {
+      find(false);
+    }
+  });
   connect(cmdNext, &QPushButton::clicked, this, [this] { findNext(); });
   connect(cmdPrevious, &QPushButton::clicked, this, [this] { findPrevious(); });
   connect(cmdCloseFind, &QPushButton::clicked, this, [this] { close(); });
@@ -59,6 +70,7 @@ void FindBar::close() {
   m_view->setExtraSelections({});
   lblNote->clear();
   m_view->setFocus();
+  emit closed();  // the listing takes back the bar's room
 }
 
 bool FindBar::findNext() { return find(false); }

@@ -42,6 +42,10 @@ class FindBar : public QWidget {
   QPushButton* cmdCloseFind;
   QLabel* lblNote;  // "3 matches", "Not found", "Wrapped to the top", ...
 
+ signals:
+  // The bar went away: its room is the listing's again.
+  void closed();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

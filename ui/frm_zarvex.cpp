@@ -170,6 +170,7 @@ void frmZarvex::createControls() {
   });
   lstBanks->setFont(QFont(QStringLiteral("Courier New")));
   findBar = new FindBar(txtOutput, m_client);
+  connect(findBar, &FindBar::closed, this, [this] { Form_Resize(); });
   createTabs();
   dckNavigator = new NavigatorDock(this);
   addDockWidget(Qt::LeftDockWidgetArea, dckNavigator);
