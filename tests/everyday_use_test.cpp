@@ -213,6 +213,23 @@ TEST_F(EverydayUseTest, OpenRecentKeepsTenAndDropsMissingFilesWithANote) {
   EXPECT_TRUE(later.window->mnuRecent->actions()[0]->text().endsWith("p7.AMOS"));
 }
 
+TEST_F(EverydayUseTest, ARecentFileGoneWhenChosenLeavesTheListWithANote) {
+  TestWindow t;
+  frmZarvex& w = *t.window;
+  const std::string path = writeProgram(2, "gone.AMOS");
+  w.openDropped(path);
+  w.mnuClose_Click();
+  emit w.mnuRecent->aboutToShow();
+  ASSERT_EQ(w.mnuRecent->actions().size(), 1);
+  std::filesystem::remove(path);
+  t.messages->shown.clear();
+  w.mnuRecent->actions()[0]->trigger();
+  EXPECT_TRUE(t.messages->shown.empty()) << "a note, not an error box";
+  EXPECT_TRUE(w.statusBar()->currentMessage().contains("no longer exists")) << w.statusBar()->currentMessage().toStdString();
+  emit w.mnuRecent->aboutToShow();
+  EXPECT_TRUE(w.mnuRecent->actions().isEmpty());
+}
+
 TEST_F(EverydayUseTest, DroppingAProgramOrABankFileOpensIt) {
   TestWindow t;
   frmZarvex& w = *t.window;

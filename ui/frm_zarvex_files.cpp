@@ -71,7 +71,16 @@ void frmZarvex::fillRecentMenu() {
     ++number;
     const QString shown = QString::fromLocal8Bit(path);
     QAction* action = mnuRecent->addAction(QStringLiteral("&%1 %2").arg(number % 10).arg(shown));
-    connect(action, &QAction::triggered, this, [this, path] { openDropped(path.toStdString()); });
+    connect(action, &QAction::triggered, this, [this, path] {
+      // Gone since the menu was filled: it leaves the list, with a note.
+      m_recent->removeMissing();
+      if (!m_recent->paths().contains(path)) {
+        statusBar()->showMessage(QStringLiteral("%1 no longer exists: it left Open Recent.").arg(QString::fromLocal8Bit(path)),
+                                 8000);
+        return;
+      }
+      openDropped(path.toStdString());
+    });
   }
   mnuRecent->setEnabled(!m_recent->paths().isEmpty());
 }
