@@ -200,7 +200,7 @@ using OwnedBstr = std::unique_ptr<char, BstrReleaser>;
 
 std::string_view bytesOf(const OwnedBstr& s) { return {s.get(), SysStringByteLen(s.get())}; }
 
-// One load from the point where the file is in memory (steps 6 to 22).
+// One load from the point where the file is in memory to the listing shown.
 class Decoder {
  public:
   Decoder(ListingState& state, ListingHost& host, MorvaneImports& lib)
