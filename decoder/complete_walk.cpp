@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -109,11 +110,12 @@ class Walker {
     throw Damaged{};
   }
 
-  // Big-endian 16 bits: one load and a byte swap.
+  // Big-endian 16 bits: one load, and a byte swap on a little-endian host.
   std::uint32_t u16(std::int64_t at) const {
     std::uint16_t v;
     std::memcpy(&v, m_bytes + at, sizeof v);
-    return __builtin_bswap16(v);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap16(v);
+    return v;
   }
   std::uint32_t u32(std::int64_t at) const { return u16(at) << 16 | u16(at + 2); }
 
