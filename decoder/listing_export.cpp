@@ -5,6 +5,7 @@
 #include "complete_walk.h"
 #include "latin1_text.h"
 #include "rtf_reader.h"
+#include "rtf_text.h"
 
 namespace zarvex {
 
@@ -120,12 +121,35 @@ std::string htmlPage(const FormattedText& listing, const std::string& title) {
   return page;
 }
 
+// The listing document as a word processor wants it: the character set named
+// (Windows-1252, whose printable bytes 160-255 are Latin-1's), a font table
+// naming a monospaced font so that the columns line up, and every byte above
+// 127 written as \'xx. The window and `--rtf` keep the document as it is.
+std::string rtfFile(const std::string& document) {
+  if (!document.starts_with(kRtfHeader)) return document;
+  std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}";
+  out += kRtfHeader.substr(5);  // the colour table
+  out += "\\f0\\fs18 ";
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (std::size_t i = kRtfHeader.size(); i < document.size(); ++i) {
+    const auto c = static_cast<unsigned char>(document[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out += "\\'";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string exportListing(const ListingState& state, ExportFormat format, const std::string& title) {
   switch (format) {
     case ExportFormat::Rtf:
-      return state.RtfDocument;
+      return rtfFile(state.RtfDocument);
     case ExportFormat::Text:
       return latin1ToUtf8(state.PlainListing);
     case ExportFormat::Asc: {

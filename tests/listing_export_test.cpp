@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "amos_program_builder.h"
@@ -57,7 +58,15 @@ TEST(ListingExport, TextRtfAndTheEditorsTextOfEitherStyle) {
   const testing::Bytes demo = testing::demoProgram();
   const ListingState classic = listed(demo, ListingStyle::Classic);
   const ListingState complete = listed(demo, ListingStyle::Complete);
-  EXPECT_EQ(exportListing(classic, ExportFormat::Rtf, "demo"), classic.RtfDocument);
+  // For a word processor: the code page, a monospaced font, the body as the
+  // document's with its bytes above 127 escaped.
+  const std::string rtf = exportListing(classic, ExportFormat::Rtf, "demo");
+  EXPECT_TRUE(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}{\\colortbl;"));
+  EXPECT_TRUE(std::none_of(rtf.begin(), rtf.end(), [](char c) { return static_cast<unsigned char>(c) > 127; }));
+  EXPECT_TRUE(rtf.ends_with(classic.RtfDocument.substr(classic.RtfDocument.size() - 40)));
+  ListingState accented;
+  accented.RtfDocument = std::string(kRtfHeader) + "Caf\xE9\\par\r\n}";
+  EXPECT_TRUE(exportListing(accented, ExportFormat::Rtf, "x").ends_with("Caf\\'e9\\par\r\n}"));
   const std::string classicText = exportListing(classic, ExportFormat::Text, "demo");
   EXPECT_TRUE(classicText.starts_with("` Zarvex demo: a bouncing ball\nRem  Open"));
   EXPECT_TRUE(classicText.ends_with("End Proc\n"));
