@@ -154,6 +154,13 @@ TEST(Tabs, EachFileHasItsTabAndOpeningItAgainShowsIt) {
   w.openDropped(program("Compiler/Tiny_Shell.AMOS"));
   EXPECT_EQ(w.tabCount(), 2);
   EXPECT_EQ(w.windowTitle(), "Zarvex - Tiny_Shell.AMOS");
+  // The tab bar takes the top of the listing's place; the bank strip stays clear of it.
+  w.resize(900, 600);
+  w.Form_Resize();
+  w.Form_Resize();
+  EXPECT_FALSE(w.tabFiles->isHidden());
+  EXPECT_EQ(w.txtOutput->geometry().top(), w.tabFiles->geometry().bottom() + 1);
+  EXPECT_LT(w.txtOutput->geometry().bottom(), w.lstBanks->geometry().top());
   w.goToLine(40);
   const int caret = w.txtOutput->selectionStart();
   // Back to the first: its own listing and title; the second keeps its place.

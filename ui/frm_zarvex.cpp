@@ -253,14 +253,15 @@ void frmZarvex::Form_Resize() {
     cmdSaveBank->move(width - 83, cmdSaveBank->y());
   }
   if (height >= 128) {
-    txtOutput->setGeometry(txtOutput->x(), txtOutput->y(), txtOutput->width(), height - 68);
+    // From the top of the client: the tab bar, when shown, takes its share below.
+    txtOutput->setGeometry(txtOutput->x(), 0, txtOutput->width(), height - 68);
     lstBanks->move(lstBanks->x(), height - 60);
     cmdViewBank->move(cmdViewBank->x(), height - 60);
     cmdSaveBank->move(cmdSaveBank->x(), height - 36);
   }
   // The tab bar, while there are tabs, takes the top of the listing's place.
   if (tabFiles != nullptr) {
-    const int barHeight = tabFiles->isVisible() ? tabFiles->sizeHint().height() : 0;
+    const int barHeight = !tabFiles->isHidden() ? tabFiles->sizeHint().height() : 0;
     QRect listing = txtOutput->geometry();
     listing.setTop(barHeight);
     txtOutput->setGeometry(listing);
