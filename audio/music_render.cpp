@@ -1,7 +1,5 @@
 #include "music_render.h"
 
-#include <type_traits>
-
 #include "shared_library.h"
 
 #include <xmp.h>
@@ -38,9 +36,7 @@ const XmpApi& xmp() {
     static SharedLibrary library(ZARVEX_LIBXMP_SONAME);
     XmpApi entries;
     bool all = true;
-#define ZARVEX_ENTRY(name)                                                           \
-  entries.name = library.entry<std::remove_pointer_t<decltype(&::name)>>(#name); \
-  all = all && entries.name != nullptr;
+#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
     ZARVEX_XMP_ENTRIES(ZARVEX_ENTRY)
 #undef ZARVEX_ENTRY
     if (!all) entries.missing = library.reason();

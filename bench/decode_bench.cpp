@@ -10,27 +10,14 @@
 #include "amos_loader.h"
 #include "complete_decoder.h"
 #include "complete_walk.h"
-#include "discarding_listing_view.h"
 #include "memory_listing_view.h"
 #include "rtf_reader.h"
+#include "silent_host.h"
 
 namespace {
 
 using namespace zarvex;
 
-// A host whose view keeps nothing: only the decoding is measured.
-class NullHost : public ListingHost {
- public:
-  std::string programTitle() const override { return "Zarvex"; }
-  void setWindowTitle(const std::string&) override {}
-  bool highlightTicked() const override { return true; }
-  void setHighlightTicked(bool) override {}
-  ListingView& view() override { return m_view; }
-  MessageAnswer showMessage(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
-
- private:
-  DiscardingListingView m_view;
-};
 
 std::string benchInputPath() {
   const char* path = std::getenv("ZARVEX_BENCH_INPUT");
@@ -52,7 +39,7 @@ std::vector<std::uint8_t> readInput() {
 template <typename Decode>
 void decodeImage(benchmark::State& s, Decode decode) {
   const auto bytes = readInput();
-  NullHost host;
+  SilentHost host;
   ListingState state;
   // The file image as a load leaves it; decoding reads it and leaves it so.
   state.FileBytes = bytes;
@@ -92,7 +79,7 @@ BENCHMARK(BM_WalkCompleteListing)->Unit(benchmark::kMillisecond)->Repetitions(10
 
 void BM_ReadListingRtf(benchmark::State& s) {
   const auto bytes = readInput();
-  NullHost host;
+  SilentHost host;
   ListingState state;
   state.FileBytes = bytes;
   state.FileBytes.push_back(0);

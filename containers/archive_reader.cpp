@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
-#include <type_traits>
 #include <vector>
 
 #include "shared_library.h"
@@ -37,11 +36,8 @@ const ArchiveApi& api() {
   static const ArchiveApi bound = [] {
     static SharedLibrary library(ZARVEX_LIBARCHIVE_SONAME);
     ArchiveApi entries;
-#define ZARVEX_ENTRY(name) entries.name = library.entry<std::remove_pointer_t<decltype(&::name)>>(#name);
-    ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
     bool all = true;
-#define ZARVEX_ENTRY(name) all = all && entries.name != nullptr;
+#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
     ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
 #undef ZARVEX_ENTRY
     if (!all) entries.missing = library.reason();

@@ -25,6 +25,12 @@ class SharedLibrary {
   F* entry(const char* name) {
     return reinterpret_cast<F*>(symbol(name));
   }
+  // Sets `slot` to the entry `name`; false when there is none.
+  template <typename F>
+  bool bind(F*& slot, const char* name) {
+    slot = entry<F>(name);
+    return slot != nullptr;
+  }
 
  private:
   void* symbol(const char* name);

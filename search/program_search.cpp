@@ -9,12 +9,12 @@
 
 #include "complete_walk.h"
 #include "container_files.h"
-#include "discarding_listing_view.h"
 #include "file_system.h"
 #include "latin1_text.h"
 #include "listing_host.h"
 #include "morvane_imports.h"
 #include "runtime_error.h"
+#include "silent_host.h"
 
 namespace zarvex {
 
@@ -28,21 +28,6 @@ struct Stop {};
 // for the rest.
 constexpr std::size_t kHeldBytes = 64 * 1024 * 1024;
 
-// The classic decoder's host for a search: nothing shown, every question
-// answered OK, so that a damaged program is listed as far as it goes.
-class SilentHost final : public ListingHost {
- public:
-  std::string programTitle() const override { return "Zarvex"; }
-  void setWindowTitle(const std::string&) override {}
-  bool highlightTicked() const override { return true; }
-  void setHighlightTicked(bool) override {}
-  ListingView& view() override { return m_view; }
-  MessageAnswer showMessage(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
-  void showLoadSummary(const std::string&) override {}
-
- private:
-  DiscardingListingView m_view;
-};
 
 constexpr unsigned char upperLatin1(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<unsigned char>(c - 32);
