@@ -118,31 +118,31 @@ TEST_F(EverydayUseTest, FindGoesNextAndPreviousWrapsAndMatchesCaseWhenAsked) {
     EXPECT_TRUE(w.findBar->isVisible());
     EXPECT_LT(w.txtOutput->geometry().bottom(), w.findBar->geometry().top()) << "the bar sits under the listing";
     w.findBar->txtFind->setText(QStringLiteral("print_total"));  // searching as one types
-    EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 9);
+    EXPECT_EQ(w.txtOutput->currentLine(), 10);
     EXPECT_EQ(w.findBar->lblNote->text(), "3 matches");
-    EXPECT_EQ(w.txtOutput->extraSelections().size(), 3) << "every match marked";
+    EXPECT_EQ(w.txtOutput->marks().size(), 3u) << "every match marked";
     w.mnuFindNext_Click();
-    EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 19);
+    EXPECT_EQ(w.txtOutput->currentLine(), 20);
     w.mnuFindNext_Click();
     w.mnuFindNext_Click();
-    EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 9);
+    EXPECT_EQ(w.txtOutput->currentLine(), 10);
     EXPECT_TRUE(w.findBar->lblNote->text().contains("wrapped to the top"));
     w.mnuFindPrevious_Click();
-    EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 29);
+    EXPECT_EQ(w.txtOutput->currentLine(), 30);
     EXPECT_TRUE(w.findBar->lblNote->text().contains("wrapped to the bottom"));
-    EXPECT_EQ(w.txtOutput->textCursor().selectedText(), "PRINT_TOTAL");
+    EXPECT_EQ(QString::fromStdString(w.txtOutput->selectedText()), "PRINT_TOTAL");
 
     w.findBar->chkMatchCase->setChecked(true);
     // The tick searches again at once: no count or marks of the old rule.
     EXPECT_EQ(w.findBar->lblNote->text(), "Not found");
-    EXPECT_TRUE(w.txtOutput->extraSelections().isEmpty());
+    EXPECT_TRUE(w.txtOutput->marks().empty());
     EXPECT_FALSE(w.findBar->findNext());
     EXPECT_EQ(w.findBar->lblNote->text(), "Not found");
     w.findBar->chkMatchCase->setChecked(false);
     EXPECT_EQ(w.findBar->lblNote->text(), "3 matches");
     const int listingBottom = w.findBar->geometry().bottom();
     w.findBar->close();
-    EXPECT_TRUE(w.txtOutput->extraSelections().isEmpty());
+    EXPECT_TRUE(w.txtOutput->marks().empty());
     EXPECT_EQ(w.txtOutput->geometry().bottom(), listingBottom) << "no empty band where the bar was";
   }
 }
@@ -153,17 +153,17 @@ TEST_F(EverydayUseTest, FindWorksInTheCompleteStyleToo) {
   w.mnuOptionComplete_Click();
   w.mnuFind_Click();
   w.findBar->txtFind->setText(QStringLiteral("\"line 12\""));
-  EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 11);
+  EXPECT_EQ(w.txtOutput->currentLine(), 12);
 }
 
 TEST_F(EverydayUseTest, GoToLineCopyAndSelectAll) {
   TestWindow t(QString::fromStdString(writeProgram(40)));
   frmZarvex& w = *t.window;
   w.goToLine(25);
-  EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 24);
-  EXPECT_EQ(w.txtOutput->textCursor().positionInBlock(), 0);
+  EXPECT_EQ(w.txtOutput->currentLine(), 25);
+  EXPECT_EQ(w.txtOutput->caretPosition(), w.txtOutput->lineStart(25)) << "at the line's start";
   w.goToLine(1000);
-  EXPECT_EQ(w.txtOutput->textCursor().blockNumber(), 40) << "past the end: the last line";
+  EXPECT_EQ(w.txtOutput->currentLine(), 41) << "past the end: the last line";
   w.mnuSelectAll->trigger();
   EXPECT_EQ(w.txtOutput->selectionLength(), static_cast<std::int32_t>(w.txtOutput->plainText().size()));
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QTextBlock>
 #include <QTextLayout>
 #include <filesystem>
 
@@ -20,9 +19,10 @@ namespace {
 using testing::TestWindow;
 using testing::TokenLine;
 
+// The first line's keyword, after its indentation.
 bool firstLineIsBold(const RichTextView& view) {
-  const auto formats = view.document()->firstBlock().layout()->formats();
-  return !formats.isEmpty() && formats.front().format.fontWeight() == QFont::Bold;
+  const auto keyword = view.plainText().find_first_not_of(' ');
+  return keyword != std::string::npos && view.lookAt(static_cast<std::int32_t>(keyword)).bold;
 }
 
 class HighlightSwitchTest : public ::testing::Test {

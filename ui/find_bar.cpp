@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextDocument>
 
 #include "rich_text_view.h"
 
@@ -35,17 +34,13 @@ FindBar::FindBar(RichTextView* view, QWidget* parent) : QWidget(parent), m_view(
 
   connect(txtFind, &QLineEdit::textChanged, this, [this] {
     // Searching as one types: from where the current match starts.
-    QTextCursor cursor = m_view->textCursor();
-    cursor.setPosition(cursor.selectionStart());
-    m_view->setTextCursor(cursor);
+    m_view->setSelectionStart(m_view->selectionStart());
     find(false);
   });
   // A change of case searches again from where the current match starts:
   // the count, the marks and the selection all follow the new rule.
   connect(chkMatchCase, &QCheckBox::toggled, this, [this] {
-    QTextCursor cursor = m_view->textCursor();
-    cursor.setPosition(cursor.selectionStart());
-    m_view->setTextCursor(cursor);
+    m_view->setSelectionStart(m_view->selectionStart());
     if (txtFind->text().isEmpty()) {
       markMatches();
     } else {
@@ -67,7 +62,7 @@ void FindBar::open() {
 
 void FindBar::close() {
   hide();
-  m_view->setExtraSelections({});
+  m_view->setMarks({});
   lblNote->clear();
   m_view->setFocus();
   emit closed();  // the listing takes back the bar's room
@@ -80,45 +75,35 @@ bool FindBar::find(bool backward) {
   const QString text = txtFind->text();
   const int count = markMatches();
   if (text.isEmpty()) return false;
-  QTextDocument::FindFlags flags;
-  if (chkMatchCase->isChecked()) flags |= QTextDocument::FindCaseSensitively;
-  if (backward) flags |= QTextDocument::FindBackward;
-  QTextDocument* document = m_view->document();
-  QTextCursor found = document->find(text, m_view->textCursor(), flags);
+  const bool caseSensitive = chkMatchCase->isChecked();
+  // Forward from the end of the current match, backward from its start.
+  const std::int32_t from = backward ? m_view->selectionStart() : m_view->selectionStart() + m_view->selectionLength();
+  auto found = m_view->find(text, from, backward, caseSensitive);
   QString note = count == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(count);
-  if (found.isNull()) {
+  if (!found) {
     // Round the end of the listing to the other end.
-    QTextCursor from(document);
-    if (backward) from.movePosition(QTextCursor::End);
-    found = document->find(text, from, flags);
-    if (found.isNull()) {
+    found = m_view->find(text, backward ? m_view->characterCount() : 0, backward, caseSensitive);
+    if (!found) {
       lblNote->setText(QStringLiteral("Not found"));
       return false;
     }
     note += backward ? QStringLiteral(" (wrapped to the bottom)") : QStringLiteral(" (wrapped to the top)");
   }
-  m_view->setTextCursor(found);
-  m_view->centerCursor();
+  m_view->select(*found, *found + static_cast<std::int32_t>(text.size()));
+  m_view->centerCaret();
   lblNote->setText(note);
   return true;
 }
 
 int FindBar::markMatches() {
-  QList<QTextEdit::ExtraSelection> marks;
+  std::vector<RichTextView::Range> marks;
   const QString text = txtFind->text();
-  if (!text.isEmpty() && isVisible()) {
-    QTextDocument::FindFlags flags;
-    if (chkMatchCase->isChecked()) flags |= QTextDocument::FindCaseSensitively;
-    QTextCharFormat format;
-    format.setBackground(QColor(0xFF, 0xE0, 0x60));
-    QTextDocument* document = m_view->document();
-    for (QTextCursor at = document->find(text, 0, flags); !at.isNull(); at = document->find(text, at, flags)) {
-      marks.append({at, format});
-      if (marks.size() >= 100000) break;  // enough to see; a search still finds the rest
-    }
-  }
-  m_view->setExtraSelections(marks);
-  return static_cast<int>(marks.size());
+  // Enough to see; a search still finds the rest.
+  constexpr std::size_t kMostMarks = 100000;
+  if (!text.isEmpty() && isVisible()) marks = m_view->findAll(text, chkMatchCase->isChecked(), kMostMarks);
+  const int count = static_cast<int>(marks.size());
+  m_view->setMarks(std::move(marks));
+  return count;
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {

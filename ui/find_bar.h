@@ -3,7 +3,6 @@
 // the search wraps round the ends with a note, and every match is marked.
 #pragma once
 
-#include <QTextCursor>
 #include <QWidget>
 
 class QCheckBox;

@@ -192,9 +192,10 @@ void frmZarvex::createControls() {
   connect(mnuOutline, &QAction::triggered, this, [this] { updateOutline(); });
   connect(this, &frmZarvex::shownFileChanged, this, [this] { updateOutline(); });
   connect(dckOutline, &OutlineDock::jumpRequested, this, [this](int line) { goToLine(line); });
-  connect(txtOutput, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+  connect(txtOutput, &RichTextView::cursorPositionChanged, this, [this] {
     if (!dckOutline->isHidden()) dckOutline->markLine(txtOutput->currentLine());
   });
+  connect(txtOutput, &RichTextView::zoomRequested, this, [this](int steps) { zoomBy(steps); });
   connect(dckNavigator, &NavigatorDock::openRequested, this, [this](const std::string& name) { openDropped(name); });
 }
 

@@ -5,7 +5,6 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTextBlock>
 
 #include "find_bar.h"
 #include "find_in_files_dialog.h"
@@ -81,8 +80,8 @@ void frmZarvex::mnuFindPrevious_Click() {
 }
 
 void frmZarvex::mnuGoToLine_Click() {
-  const int lines = txtOutput->document()->blockCount();
-  const int current = txtOutput->textCursor().blockNumber() + 1;
+  const int lines = txtOutput->lineCount();
+  const int current = txtOutput->currentLine();
   bool ok = false;
   const int line = QInputDialog::getInt(this, QString::fromStdString(programTitle()),
                                         QStringLiteral("Go to line (1 to %1):").arg(lines), current, 1, lines, 1, &ok);
@@ -90,10 +89,8 @@ void frmZarvex::mnuGoToLine_Click() {
 }
 
 void frmZarvex::goToLine(int line) {
-  const QTextBlock block = txtOutput->document()->findBlockByNumber(std::clamp(line, 1, txtOutput->document()->blockCount()) - 1);
-  QTextCursor cursor(block);
-  txtOutput->setTextCursor(cursor);
-  txtOutput->centerCursor();
+  txtOutput->setCaret(txtOutput->lineStart(std::clamp(line, 1, txtOutput->lineCount())));
+  txtOutput->centerCaret();
   txtOutput->setFocus();
 }
 
