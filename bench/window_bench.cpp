@@ -4,6 +4,10 @@
 // Prints medians and the process's peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen zarvex_window_bench bench.AMOS [runs]
+//   QT_QPA_PLATFORM=offscreen zarvex_window_bench --tabs FOLDER
+//
+// The second form opens the ten largest programs under FOLDER in tabs of one
+// window and prints the process's peak memory with them open.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -11,6 +15,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <string_view>
 #include <functional>
 #include <vector>
 
@@ -36,13 +42,48 @@ double medianMs(int runs, const std::function<void()>& setUp, const std::functio
   return times[times.size() / 2];
 }
 
+double peakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+int tenTabs(const char* folder, char** argv) {
+  std::vector<std::filesystem::path> programs;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string extension = entry.path().extension().string();
+    if (entry.is_regular_file() && (extension == ".AMOS" || extension == ".amos")) {
+      programs.push_back(std::filesystem::absolute(entry.path()));  // the window changes folder as it opens
+    }
+  }
+  std::sort(programs.begin(), programs.end(), [](const auto& a, const auto& b) {
+    return std::filesystem::file_size(a) > std::filesystem::file_size(b);
+  });
+  programs.resize(std::min<std::size_t>(programs.size(), 10));
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  zarvex::testing::TestWindow t;
+  t.window->show();
+  std::uintmax_t bytes = 0;
+  for (const auto& program : programs) {
+    t.dialog->paths = {QString::fromStdString(program.string())};
+    t.window->mnuOpen_Click();
+    QApplication::processEvents();
+    bytes += std::filesystem::file_size(program);
+  }
+  std::printf("window: ten tabs (%d open, %.0f KB of programs), peak resident memory %.1f MB\n", t.window->tabCount(),
+              static_cast<double>(bytes) / 1024.0, peakMegabytes());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: zarvex_window_bench FILE [runs]\n");
+  if (argc < 2 || (std::string_view(argv[1]) == "--tabs" && argc < 3)) {
+    std::fprintf(stderr, "usage: zarvex_window_bench FILE [runs]\n       zarvex_window_bench --tabs FOLDER\n");
     return 2;
   }
+  if (std::string_view(argv[1]) == "--tabs") return tenTabs(argv[2], argv);
   const QString path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 11;
   int qtArgc = 1;
@@ -86,8 +127,6 @@ int main(int argc, char** argv) {
   std::size_t entries = 0;
   const double outline = medianMs(runs, [] {}, [&] { entries = zarvex::buildOutline(file, zarvex::ListingStyle::Complete).size(); });
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
   std::printf("window: %zu characters in the pane, %d runs\n", characters, runs);
   std::printf("window: load and present, median %.1f ms\n", load);
   std::printf("window: Highlight off (to plain), median %.1f ms\n", toPlain[toPlain.size() / 2]);
@@ -96,6 +135,6 @@ int main(int argc, char** argv) {
   std::printf("window: a page of scrolling, median %.1f ms\n", page);
   std::printf("window: Go to Line, median %.1f ms\n", jump);
   std::printf("window: outline (%zu entries), median %.2f ms\n", entries, outline);
-  std::printf("window: peak resident memory %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+  std::printf("window: peak resident memory %.1f MB\n", peakMegabytes());
   return 0;
 }

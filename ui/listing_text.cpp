@@ -37,62 +37,95 @@ char ListingText::fold(char c) { return tables().fold[static_cast<unsigned char>
 
 bool ListingText::isWordCharacter(char c) { return tables().word[static_cast<unsigned char>(c)]; }
 
-void ListingText::setText(std::string_view text, std::vector<RtfRun> runs) {
+void ListingText::setText(std::string text, std::vector<RtfRun> runs) {
   m_folded.reset();
-  m_text.clear();
-  m_text.reserve(text.size());
+  const bool hasCarriageReturn = text.find('\r') != std::string::npos;
+  // The common case, every listing of a real program: the text and its runs
+  // stay as they are, only the lines are found.
   m_lineStarts.assign(1, 0);
+  if (!hasCarriageReturn) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+      m_lineStarts.push_back(static_cast<std::int32_t>(at + 1));
+    }
+    if (!anyRunCrossesALine(runs, text.size())) {
+      m_text = std::move(text);
+      m_runs = std::move(runs);
+      std::erase_if(m_runs, [&](const RtfRun& run) { return run.length == 0 || run.start >= m_text.size(); });
+      for (RtfRun& run : m_runs) run.length = std::min(run.length, m_text.size() - run.start);
+      findLongestLine();
+      return;
+    }
+  }
+  normalise(text, runs);
+  findLongestLine();
+}
+
+bool ListingText::anyRunCrossesALine(const std::vector<RtfRun>& runs, std::size_t size) const {
+  // Runs come in order of position, and so do the lines; runs out of order
+  // are put in order by the slow way.
+  std::size_t line = 0;
+  std::size_t previousEnd = 0;
+  for (const RtfRun& run : runs) {
+    if (run.length == 0 || run.start >= size) continue;
+    if (run.start < previousEnd) return true;
+    previousEnd = run.start + run.length;
+    const std::size_t last = std::min(run.start + run.length, size) - 1;
+    while (line + 1 < m_lineStarts.size() && static_cast<std::size_t>(m_lineStarts[line + 1]) <= run.start) ++line;
+    // The run's first character is on `line`; its last must be too, and
+    // neither may be the line's break.
+    const std::size_t lineEnd = line + 1 < m_lineStarts.size() ? static_cast<std::size_t>(m_lineStarts[line + 1]) - 1 : size;
+    if (last >= lineEnd) return true;
+  }
+  return false;
+}
+
+void ListingText::findLongestLine() {
   m_longestLine = 0;
-  // position[i]: where the character i of `text` lands; only needed when a
-  // CR goes, which no listing of a real program holds.
-  const bool moves = text.find('\r') != std::string_view::npos;
-  std::vector<std::int32_t> position(moves ? text.size() + 1 : 0);
+  for (std::size_t line = 0; line + 1 < m_lineStarts.size(); ++line) {
+    m_longestLine = std::max(m_longestLine, m_lineStarts[line + 1] - 1 - m_lineStarts[line]);
+  }
+  m_longestLine = std::max(m_longestLine, size() - m_lineStarts.back());
+}
+
+// Line breaks of every kind become "\n", and runs are cut round them and
+// moved with their characters.
+void ListingText::normalise(std::string_view text, const std::vector<RtfRun>& runs) {
+  std::string normal;
+  normal.reserve(text.size());
+  m_lineStarts.assign(1, 0);
+  // position[i]: where the character i of `text` lands.
+  std::vector<std::size_t> position(text.size() + 1);
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (moves) position[i] = static_cast<std::int32_t>(m_text.size());
+    position[i] = normal.size();
     if (c == '\n' && i > 0 && text[i - 1] == '\r') {
-      if (moves) position[i] = static_cast<std::int32_t>(m_text.size()) - 1;
+      position[i] = normal.size() - 1;
       continue;  // the second half of CR LF
     }
     if (isBreak(c)) {
-      m_longestLine = std::max(m_longestLine, static_cast<std::int32_t>(m_text.size()) - m_lineStarts.back());
-      m_text.push_back('\n');
-      m_lineStarts.push_back(static_cast<std::int32_t>(m_text.size()));
+      normal.push_back('\n');
+      m_lineStarts.push_back(static_cast<std::int32_t>(normal.size()));
     } else {
-      // Runs of ordinary characters are copied whole.
-      const std::size_t end = std::min(text.find_first_of("\r\n", i), text.size());
-      if (!moves) {
-        m_text.append(text.substr(i, end - i));
-      } else {
-        for (std::size_t j = i; j < end; ++j) {
-          position[j] = static_cast<std::int32_t>(m_text.size());
-          m_text.push_back(text[j]);
-        }
-      }
-      i = end - 1;
+      normal.push_back(c);
     }
   }
-  if (moves) position[text.size()] = static_cast<std::int32_t>(m_text.size());
-  m_longestLine = std::max(m_longestLine, static_cast<std::int32_t>(m_text.size()) - m_lineStarts.back());
+  position[text.size()] = normal.size();
 
-  // Runs never cross a line break here: a formatted stretch holding one (a
-  // string with a line feed in it) is cut round it.
-  m_runs.clear();
-  m_runs.reserve(runs.size());
+  std::vector<RtfRun> moved;
+  moved.reserve(runs.size());
   for (const RtfRun& run : runs) {
     const std::size_t end = std::min(run.start + run.length, text.size());
     for (std::size_t i = std::min(run.start, text.size()); i < end;) {
       while (i < end && isBreak(text[i])) ++i;
       std::size_t j = i;
       while (j < end && !isBreak(text[j])) ++j;
-      if (j > i) {
-        const std::size_t at = moves ? static_cast<std::size_t>(position[i]) : i;
-        m_runs.push_back({at, j - i, run.bold, run.colour});
-      }
+      if (j > i) moved.push_back({position[i], j - i, run.bold, run.colour});
       i = j;
     }
   }
-  std::stable_sort(m_runs.begin(), m_runs.end(), [](const RtfRun& a, const RtfRun& b) { return a.start < b.start; });
+  std::stable_sort(moved.begin(), moved.end(), [](const RtfRun& a, const RtfRun& b) { return a.start < b.start; });
+  m_text = std::move(normal);
+  m_runs = std::move(moved);
 }
 
 int ListingText::lineOf(std::int32_t position) const {

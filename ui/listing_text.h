@@ -33,7 +33,7 @@ class ListingText {
   // Sets the characters and the runs that format them (positions in `text`
   // as given). Runs are split where a line break falls inside them and moved
   // to the normalised positions; runs outside the text are dropped.
-  void setText(std::string_view text, std::vector<RtfRun> runs = {});
+  void setText(std::string text, std::vector<RtfRun> runs = {});
 
   const std::string& text() const { return m_text; }
   std::int32_t size() const { return static_cast<std::int32_t>(m_text.size()); }
@@ -71,6 +71,9 @@ class ListingText {
 
  private:
   const std::string& folded() const;
+  bool anyRunCrossesALine(const std::vector<RtfRun>& runs, std::size_t size) const;
+  void findLongestLine();
+  void normalise(std::string_view text, const std::vector<RtfRun>& runs);
 
   std::string m_text;
   std::vector<RtfRun> m_runs;

@@ -89,7 +89,7 @@ void RichTextView::setTextRtf(const std::string& text) {
     return;
   }
   FormattedText formatted = readRtf(text);
-  m_text.setText(formatted.text, std::move(formatted.runs));
+  m_text.setText(std::move(formatted.text), std::move(formatted.runs));
   m_colours = std::move(formatted.colours);
   m_runColours = m_colours;
   m_runsHash = std::hash<std::string_view>{}(text);
