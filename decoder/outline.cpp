@@ -47,6 +47,12 @@ constexpr char upperLatin1(std::uint8_t u) {
 struct Found {
   std::vector<OutlineEntry> entries;
   std::vector<std::int64_t> lineStarts;
+  // When asked for: the program offset each listing line comes from.
+  std::vector<std::int64_t>* origins = nullptr;
+
+  void lineFrom(std::int64_t offset) {
+    if (origins != nullptr) origins->push_back(offset);
+  }
 
   void add(OutlineEntry::Kind kind, std::string name, std::int32_t line, std::int64_t lineStart) {
     entries.push_back({kind, std::move(name), line});
@@ -60,8 +66,10 @@ struct Found {
 // walk in complete_walk.cpp; where that walk stops at damage, so does this.
 class OutlineWalker {
  public:
-  explicit OutlineWalker(std::span<const std::uint8_t> file)
-      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())) {}
+  explicit OutlineWalker(std::span<const std::uint8_t> file, std::vector<std::int64_t>* origins = nullptr)
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())) {
+    m_found.origins = origins;
+  }
 
   Found run() {
     try {
@@ -97,11 +105,14 @@ class OutlineWalker {
           if (u16At(m_bytes, position + 2) == kEndProc) m_inLockedBody = false;
         }
         ++m_line;
+        m_found.lineFrom(position);
       } else {
         ++m_line;  // listed, as far as its tokens go, even when damage cuts it
+        m_found.lineFrom(position);
         walkLine(position, lineEnd);
         if (m_compiledBodyEnd >= 0) {
           ++m_line;  // the body's marker line
+          m_found.lineFrom(position);
           position = m_compiledBodyEnd;
           m_compiledBodyEnd = -1;
           continue;
@@ -427,6 +438,7 @@ class ClassicNumbering {
   void lineStarts(std::int64_t start) {
     assignBefore(start, m_line);
     ++m_line;
+    m_found.lineFrom(start);
   }
 
   void close(std::int64_t reach) {
@@ -454,6 +466,19 @@ std::vector<OutlineEntry> buildOutline(std::span<const std::uint8_t> file, Listi
   Found found = OutlineWalker(file).run();
   if (style == ListingStyle::Classic) ClassicNumbering(file, found).run();
   return std::move(found.entries);
+}
+
+std::vector<std::int64_t> listingLineOrigins(std::span<const std::uint8_t> file, ListingStyle style) {
+  std::vector<std::int64_t> origins;
+  if (!startsLikeAmosProgram(file)) return origins;
+  if (style == ListingStyle::Complete) {
+    OutlineWalker(file, &origins).run();
+  } else {
+    Found found;
+    found.origins = &origins;
+    ClassicNumbering(file, found).run();
+  }
+  return origins;
 }
 
 }  // namespace zarvex

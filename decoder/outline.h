@@ -41,4 +41,13 @@ struct OutlineEntry {
 // program. Throws std::bad_alloc only.
 std::vector<OutlineEntry> buildOutline(std::span<const std::uint8_t> file, ListingStyle style);
 
+// Where each line of the listing in `style` comes from: for every listing
+// line in order, the file offset of the program line that starts it (its
+// length byte). The two styles lay out the same program lines, so a line of
+// one style is found in the other as the last line from an offset at or
+// before its own; where the classic listing loses the program's lines (a
+// token it reads with the wrong length), its lines start at offsets of its
+// own. Empty for a file that does not start like an AMOS program.
+std::vector<std::int64_t> listingLineOrigins(std::span<const std::uint8_t> file, ListingStyle style);
+
 }  // namespace zarvex

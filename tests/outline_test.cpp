@@ -175,6 +175,28 @@ TEST(Outline, EveryEntryOfEveryCorpusProgramSitsOnItsLineInBothListings) {
   EXPECT_GT(labels, 100u);
 }
 
+// Every listing line of both styles has its origin, and where the two
+// listings read the same program lines, the lines of each style come from the
+// same offsets in the same order.
+TEST(Outline, EveryListingLineKnowsTheProgramLineItComesFrom) {
+  SKIP_WITHOUT_CORPUS();
+  std::size_t differing = 0;
+  for (const std::string& program : testing::corpusPrograms()) {
+    SCOPED_TRACE(program);
+    const Bytes file = fileBytes(testing::readBytes(testing::corpusFolder() / program));
+    const auto classic = listingLineOrigins(file, ListingStyle::Classic);
+    const auto complete = listingLineOrigins(file, ListingStyle::Complete);
+    EXPECT_EQ(classic.size(), classicListing(file).size());
+    EXPECT_EQ(complete.size(), linesOf(WalkCompleteListing(file).text).size());
+    EXPECT_TRUE(std::is_sorted(complete.begin(), complete.end()));
+    EXPECT_TRUE(std::is_sorted(classic.begin(), classic.end()));
+    if (classic != complete) ++differing;
+  }
+  // The programs whose classic listing loses the lines at an unknown token.
+  EXPECT_EQ(differing, 3u);
+  EXPECT_TRUE(listingLineOrigins(Bytes{'x', 'y'}, ListingStyle::Classic).empty());
+}
+
 TEST(Outline, EncipheredProceduresGiveTheOutlineOfThePlainProgram) {
   SKIP_WITHOUT_LOCKED_PROGRAMS();
   SKIP_WITHOUT_CORPUS();

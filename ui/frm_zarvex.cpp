@@ -29,6 +29,7 @@
 #include "recent_files.h"
 #include "save_file.h"
 #include "place_control.h"
+#include "program_place.h"
 #include "highlight_switch.h"
 #include "number_text.h"
 #include "rich_text_view.h"
@@ -333,9 +334,10 @@ void frmZarvex::mnuOptionComplete_Click() {
   if (m_state.FileBytes.empty()) {
     setListingStyle(next);
   } else {
-    ListingView& shown = view();
-    const std::int32_t start = shown.selectionStart();
-    const std::int32_t length = shown.selectionLength();
+    // The place in the program stays: the two styles may lay it out in
+    // lines of their own.
+    const std::span<const std::uint8_t> file(m_state.FileBytes.data(), static_cast<std::size_t>(m_state.FileLength));
+    m_stylePlace.leave(*txtOutput, file, previous);
     m_relisting = true;
     struct Relisted {
       bool& flag;
@@ -343,12 +345,10 @@ void frmZarvex::mnuOptionComplete_Click() {
     } relisted{m_relisting};
     try {
       // The decoder refuses before it changes anything; the style stays then.
-      keepingView([&] {
-        m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
-        setListingStyle(next);
-        shown.setSelectionStart(start);
-        shown.setSelectionLength(length);
-      });
+      m_lastResult = DecodeListing(m_state, *this, next, m_fileName, *m_services.imports);
+      setListingStyle(next);
+      m_stylePlace.arrive(*txtOutput, file, next);
+      findBar->markMatches();
     } catch (const RuntimeError& e) {
       showMessage("Error" + messageNumber(e.number()) + ": " + e.description(), MessageButtons::Ok);
     } catch (const std::bad_alloc&) {

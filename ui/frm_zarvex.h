@@ -18,6 +18,7 @@
 #include "listing_state.h"
 #include "listing_style.h"
 #include "message_boxes.h"
+#include "program_place.h"
 
 class QAction;
 class QDragEnterEvent;
@@ -263,6 +264,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   LoadResult m_lastResult;
   std::string m_fileName;    // the file part of the last path loaded
   bool m_relisting = false;  // a style switch is listing the file again
+  StyleSwitchPlace m_stylePlace;  // where a style switch leaves the reader
   std::optional<BankFile> m_bankFile;  // the banks listed and the bytes they were read from
   std::vector<std::unique_ptr<FileTab>> m_tabs;  // the shown one's state lives in the members above
   int m_currentTab = 0;

@@ -45,6 +45,10 @@ class RichTextView : public QAbstractScrollArea, public ListingView {
   int firstVisibleLine() const;
   int lineCount() const { return m_text.lineCount(); }
   std::int32_t characterCount() const { return m_text.size(); }
+  // The characters shown, without a copy; and the line (from 0) that holds a
+  // position.
+  std::string_view characters() const { return m_text.text(); }
+  int lineOf(std::int32_t position) const { return m_text.lineOf(position); }
   // The position where a line (from 1, kept within the text) starts.
   std::int32_t lineStart(int line) const { return m_text.lineStart(line - 1); }
   // True when the desktop's palette is dark: the listing's colours are then
