@@ -10,14 +10,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTabBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <filesystem>
 
 #include "amos_program_builder.h"
+#include "bank_builder.h"
 #include "corpus.h"
 #include "rich_text_view.h"
 #include "rtf_text.h"
@@ -313,6 +317,89 @@ TEST_F(FrmZarvexTest, DecoderMessagesUseTheProgramTitleAndNoIcon) {
   EXPECT_EQ(t.messages->shown[0].caption, "Zarvex");
   EXPECT_EQ(t.messages->shown[0].icon, MessageIcon::None);
   EXPECT_TRUE(t.messages->shown[0].text.startsWith("Document contains:\r\n 1 Extension calls\r\n 1 Undefined calls"));
+}
+
+// A program with an extension call, an unknown token and one data bank: its
+// load ends with a summary.
+std::string writeProgramWithSummary(const testing::TempFolder& folder, const std::string& name) {
+  const std::string path = folder.file(name);
+  testing::writeFile(path, testing::amosFileWithBanks({TokenLine().integer(0x004E, 1).token(0x1234)},
+                                                      {testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4})}));
+  return path;
+}
+
+TEST_F(FrmZarvexTest, LoadSummaryComesOverTheFinishedWindowAndWaitsForNothing) {
+  TestWindow t(QString::fromStdString(writeProgram("plain.AMOS")));
+  frmZarvex& w = *t.window;
+  ASSERT_TRUE(t.messages->shown.empty());
+  struct Seen {
+    int banks;
+    std::string status, title, tab;
+  };
+  std::vector<Seen> seen;
+  t.messages->whenShown = [&](const testing::ScriptedMessageBoxes::Shown&) {
+    seen.push_back({w.lstBanks->count(), w.lblStatus->text().toStdString(), w.windowTitle().toStdString(),
+                    w.tabFiles->tabText(w.tabFiles->currentIndex()).toStdString()});
+  };
+  t.dialog->paths = {QString::fromStdString(writeProgramWithSummary(folder, "ext.AMOS"))};
+  w.mnuOpen_Click();
+
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  EXPECT_FALSE(t.messages->shown[0].waited) << "a note, not a modal box";
+  EXPECT_TRUE(t.messages->shown[0].text.startsWith("Document contains:\r\n 1 Extension calls\r\n 1 Undefined calls"));
+  EXPECT_EQ(t.messages->shown[0].caption, "Zarvex");
+  ASSERT_EQ(seen.size(), 1u);
+  // What the window showed as the note came is what it shows when the load is over.
+  EXPECT_EQ(seen[0].banks, 1) << "the bank strip was the earlier file's";
+  EXPECT_EQ(seen[0].banks, w.lstBanks->count());
+  EXPECT_NE(seen[0].status.find("1 tokens undecoded"), std::string::npos) << seen[0].status;
+  EXPECT_EQ(seen[0].status, w.lblStatus->text().toStdString());
+  EXPECT_EQ(seen[0].title, "Zarvex - ext.AMOS");
+  EXPECT_EQ(seen[0].tab, "ext.AMOS");
+
+  // A style switch lists the file again without a note; the status bar says it.
+  t.messages->shown.clear();
+  w.mnuOptionComplete_Click();
+  w.mnuOptionComplete_Click();
+  EXPECT_TRUE(t.messages->shown.empty());
+}
+
+TEST_F(FrmZarvexTest, LoadSummaryIsAWindowModalBoxThatTheNextLoadReplaces) {
+  // Qt's own boxes: a load that waited for its box would never return here.
+  WindowServices services;
+  services.dialog = std::make_shared<testing::ScriptedDialog>();
+  services.settings = testing::freshSettings();
+  frmZarvex w(QString(), services);
+  w.show();
+  const std::string path = writeProgramWithSummary(folder, "ext.AMOS");
+  w.openDropped(path);
+  const auto openNotes = [&w] {
+    QList<QMessageBox*> open;
+    for (QMessageBox* box : w.findChildren<QMessageBox*>()) {
+      if (box->isVisible()) open.push_back(box);
+    }
+    return open;
+  };
+  ASSERT_EQ(openNotes().size(), 1);
+  QPointer<QMessageBox> first = openNotes().front();
+  EXPECT_EQ(first->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(first->windowTitle(), "Zarvex");
+  EXPECT_EQ(first->icon(), QMessageBox::NoIcon);
+  EXPECT_EQ(first->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(first->text().startsWith("Document contains:\n 1 Extension calls\n 1 Undefined calls"))
+      << first->text().toStdString();
+  EXPECT_EQ(w.lstBanks->count(), 1);
+
+  // The same file read again: one note, the new one.
+  w.openDropped(path);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull()) << "the earlier note goes";
+  ASSERT_EQ(openNotes().size(), 1);
+  QPointer<QMessageBox> second = openNotes().front();
+  second->button(QMessageBox::Ok)->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(second.isNull()) << "OK closes and deletes it";
+  EXPECT_TRUE(w.findChildren<QMessageBox*>().isEmpty());
 }
 
 TEST_F(FrmZarvexTest, PaneShowsBoldAndColoursOfTheListing) {

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <filesystem>
+#include <utility>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -383,6 +384,14 @@ void frmZarvex::updateStatus() {
 void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* member) {
   if (!beginTab(path)) return;
   bool opened = false;
+  // The decoder gives its summary in the middle of the load; it is shown
+  // once the bank strip, status bar, tab and title are the new file's.
+  m_loading = true;
+  m_pendingSummary.clear();
+  struct Loading {
+    bool& flag;
+    ~Loading() { flag = false; }
+  } loading{m_loading};
   try {
     m_lastResult = member != nullptr
                        ? ListFileBytes(member->name, member->bytes, m_state, *this, listingStyle(), *m_services.imports)
@@ -413,6 +422,8 @@ void frmZarvex::loadReportingFailure(const std::string& path, const SourceFile* 
   }
   endTab(opened, fileNamePart(path));
   emit shownFileChanged();
+  m_loading = false;
+  if (!m_pendingSummary.empty()) showSummaryNote(std::exchange(m_pendingSummary, std::string()));
 }
 
 void frmZarvex::updateOutline() {
@@ -447,7 +458,19 @@ MessageAnswer frmZarvex::showMessage(const std::string& text, MessageButtons but
 void frmZarvex::showLoadSummary(const std::string& text) {
   // A style switch puts up no box each time: the status bar says which style
   // is on and, under Classic, how many tokens it leaves undecoded.
-  if (!m_relisting) ListingHost::showLoadSummary(text);
+  if (m_relisting) return;
+  if (m_loading) {
+    m_pendingSummary = text;
+  } else {
+    showSummaryNote(text);
+  }
+}
+
+void frmZarvex::showSummaryNote(const std::string& text) {
+  // A note, not a modal box: it waits for no answer, so nothing of the
+  // window waits for it either.
+  if (m_summaryNote) m_summaryNote->close();
+  m_summaryNote = m_services.messages->note(this, QString::fromStdString(programTitle()), QString::fromStdString(text));
 }
 
 void frmZarvex::closeEvent(QCloseEvent* event) {

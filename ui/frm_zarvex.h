@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSettings>
 #include <memory>
 
@@ -134,6 +135,7 @@ class frmZarvex : public QMainWindow, public ListingHost {
   void setHighlightTicked(bool ticked) override;
   ListingView& view() override;
   MessageAnswer showMessage(const std::string& text, MessageButtons buttons) override;
+  // A note that waits for no answer, put up once the load has finished.
   void showLoadSummary(const std::string& text) override;
 
   // The client area, the parent of the controls.
@@ -221,6 +223,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   template <typename Switch>
   void keepingView(Switch&& change);
   void reportLoadFailure(const QString& description);
+  // The load summary as a note over the window, in place of any still open.
+  void showSummaryNote(const std::string& text);
   void setListingStyle(ListingStyle style);
   void updateStatus();
   // Lists the banks of `file` (a program or a bank file named `fileName`).
@@ -265,6 +269,9 @@ class frmZarvex : public QMainWindow, public ListingHost {
   std::string m_fileName;    // the file part of the last path loaded
   bool m_relisting = false;  // a style switch is listing the file again
   StyleSwitchPlace m_stylePlace;  // where a style switch leaves the reader
+  bool m_loading = false;    // a file is being loaded; its summary waits for the end
+  std::string m_pendingSummary;
+  QPointer<QWidget> m_summaryNote;  // the last summary shown, while it is open
   std::optional<BankFile> m_bankFile;  // the banks listed and the bytes they were read from
   std::vector<std::unique_ptr<FileTab>> m_tabs;  // the shown one's state lives in the members above
   int m_currentTab = 0;

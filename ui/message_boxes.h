@@ -1,4 +1,5 @@
-// Modal message boxes, behind a small interface so that tests can answer them.
+// Message boxes, behind a small interface so that tests can answer them: modal
+// ones that wait for an answer, and notes that do not.
 #pragma once
 
 #include <QString>
@@ -18,6 +19,12 @@ class MessageBoxes {
   // Returns the button pressed.
   virtual MessageAnswer show(QWidget* parent, const QString& caption, const QString& text,
                              MessageButtons buttons, MessageIcon icon) = 0;
+  // Shows `text` over `parent` with `caption`, no icon and an OK button,
+  // without waiting: returns at once, while `parent`'s window goes on
+  // drawing (it takes no input until the box is closed). The box belongs to
+  // `parent` and deletes itself when closed; returns it, or null when no box
+  // was put on the screen.
+  virtual QWidget* note(QWidget* parent, const QString& caption, const QString& text) = 0;
 };
 
 // QMessageBox, one per call.
@@ -25,6 +32,7 @@ class QtMessageBoxes : public MessageBoxes {
  public:
   MessageAnswer show(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                      MessageIcon icon) override;
+  QWidget* note(QWidget* parent, const QString& caption, const QString& text) override;
 };
 
 }  // namespace zarvex

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "common_dialog.h"
@@ -34,17 +35,30 @@ class ScriptedMessageBoxes : public MessageBoxes {
     MessageButtons buttons;
     MessageIcon icon;
     bool overVisibleWindow = false;  // the box's window was on the screen
+    bool waited = true;              // a modal box, not a note
   };
   MessageAnswer show(QWidget* parent, const QString& caption, const QString& text, MessageButtons buttons,
                      MessageIcon icon) override {
-    shown.push_back({caption, text, buttons, icon, parent != nullptr && parent->isVisible()});
+    record({caption, text, buttons, icon, parent != nullptr && parent->isVisible()});
     if (buttons == MessageButtons::Ok || answers.empty()) return MessageAnswer::Ok;
     const MessageAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }
+  QWidget* note(QWidget* parent, const QString& caption, const QString& text) override {
+    record({caption, text, MessageButtons::Ok, MessageIcon::None, parent != nullptr && parent->isVisible(), false});
+    return nullptr;
+  }
   std::vector<Shown> shown;
   std::deque<MessageAnswer> answers;
+  // Called as each box comes, after it is recorded: to look at the window then.
+  std::function<void(const Shown&)> whenShown;
+
+ private:
+  void record(const Shown& box) {
+    shown.push_back(box);
+    if (whenShown) whenShown(box);
+  }
 };
 
 // Returns the queued paths in turn; an empty queue is the user cancelling.
