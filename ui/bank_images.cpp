@@ -22,65 +22,94 @@ QImage toQImage(const BankPicture& picture, bool zeroTransparent) {
 
 namespace {
 
-constexpr int kCellPadding = 4;
+constexpr int kCellPadding = 4;      // around a cell's picture and number
+constexpr int kMinColumnWidth = 24;  // room for a number under a narrow image
+constexpr int kLabelGap = 2;         // between an image and its number
 constexpr int kLabelHeight = 12;
+constexpr int kRowGap = 8;  // between one row's numbers and the next row's cells
 constexpr int kCheckerSquare = 4;
+// Off the Amiga's scale: no channel is a multiple of 0x11.
+constexpr QRgb kCheckerLight = 0xFF8E8498;
+constexpr QRgb kCheckerDark = 0xFF6C6378;
+constexpr QRgb kSheetBackground = 0xFF2B2B31;
+constexpr QRgb kLabelColour = 0xFFE6E6E6;
 
 void drawCheckerboard(QPainter& painter, const QRect& area) {
-  painter.fillRect(area, QColor(0xCC, 0xCC, 0xCC));
+  painter.fillRect(area, QColor::fromRgb(kCheckerLight));
   for (int y = area.top(); y <= area.bottom(); y += kCheckerSquare) {
     for (int x = area.left() + ((y - area.top()) / kCheckerSquare % 2) * kCheckerSquare; x <= area.right();
          x += 2 * kCheckerSquare) {
-      painter.fillRect(QRect(x, y, kCheckerSquare, kCheckerSquare).intersected(area), QColor(0xFF, 0xFF, 0xFF));
+      painter.fillRect(QRect(x, y, kCheckerSquare, kCheckerSquare).intersected(area), QColor::fromRgb(kCheckerDark));
     }
   }
 }
 
 }  // namespace
 
-SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot) {
+SheetLayout sheetLayout(const std::vector<QSize>& sizes, int roomWidth) {
+  SheetLayout layout;
+  const int count = static_cast<int>(sizes.size());
+  if (count == 0) return layout;
+  int columnWidth = kMinColumnWidth;
+  for (const QSize& size : sizes) columnWidth = std::max(columnWidth, size.width());
+  const int stepX = columnWidth + 2 * kCellPadding;
+  layout.columns = roomWidth > 0 ? std::clamp(roomWidth / stepX, 1, count)
+                                 : std::min(count, std::max(1, static_cast<int>(std::ceil(std::sqrt(count * 1.5)))));
+  int rowTop = 0;
+  for (int first = 0; first < count; first += layout.columns) {
+    const int last = std::min(count, first + layout.columns);
+    int rowHeight = 0;  // of the row's tallest image
+    for (int i = first; i < last; ++i) rowHeight = std::max(rowHeight, sizes[static_cast<std::size_t>(i)].height());
+    const int cellHeight = kCellPadding + rowHeight + kLabelGap + kLabelHeight + kCellPadding;
+    for (int i = first; i < last; ++i) {
+      const QSize size = sizes[static_cast<std::size_t>(i)];
+      const QRect cell((i - first) * stepX, rowTop, stepX, cellHeight);
+      const int foot = rowTop + kCellPadding + rowHeight;  // below the row's images
+      const QRect picture(cell.left() + kCellPadding + (columnWidth - size.width()) / 2, foot - size.height(),
+                          size.width(), size.height());
+      layout.cells.push_back(cell);
+      layout.pictures.push_back(picture);
+      layout.labels.push_back(QRect(cell.left() + kCellPadding, foot + kLabelGap, columnWidth, kLabelHeight));
+    }
+    rowTop += cellHeight + kRowGap;
+  }
+  layout.size = QSize(layout.columns * stepX, rowTop - kRowGap);
+  return layout;
+}
+
+SpriteSheet spriteSheet(const SpriteBank& bank, int selectedSlot, int roomWidth) {
   std::vector<std::pair<int, QImage>> images;
   for (const SpriteImage& image : bank.images) {
     if (!image.empty()) images.emplace_back(image.slot, toQImage(spritePicture(image, bank.palette), true));
   }
-  return pictureSheet(images, selectedSlot);
+  return pictureSheet(images, selectedSlot, roomWidth);
 }
 
-SpriteSheet pictureSheet(const std::vector<std::pair<int, QImage>>& images, int selected) {
+SpriteSheet pictureSheet(const std::vector<std::pair<int, QImage>>& images, int selected, int roomWidth) {
   SpriteSheet sheet;
-  int cellWidth = 24, cellHeight = 8;
-  for (const auto& [number, image] : images) {
-    cellWidth = std::max(cellWidth, image.width());
-    cellHeight = std::max(cellHeight, image.height());
-  }
-  const int shown = static_cast<int>(images.size());
-  if (shown == 0) return sheet;
-  const int columns = std::min(shown, std::max(1, static_cast<int>(std::ceil(std::sqrt(shown * 1.5)))));
-  const int rows = (shown + columns - 1) / columns;
-  const int stepX = cellWidth + 2 * kCellPadding;
-  const int stepY = cellHeight + 2 * kCellPadding + kLabelHeight;
-  sheet.image = QImage(columns * stepX, rows * stepY, QImage::Format_RGB32);
-  sheet.image.fill(QColor(0x80, 0x80, 0x80));
+  std::vector<QSize> sizes;
+  sizes.reserve(images.size());
+  for (const auto& [number, image] : images) sizes.push_back(image.size());
+  static_cast<SheetLayout&>(sheet) = sheetLayout(sizes, roomWidth);
+  if (images.empty()) return sheet;
+  sheet.image = QImage(sheet.size, QImage::Format_RGB32);
+  sheet.image.fill(QColor::fromRgb(kSheetBackground));
   QPainter painter(&sheet.image);
   QFont font = painter.font();
   font.setPixelSize(10);
   painter.setFont(font);
-  int cell = 0;
-  for (const auto& [number, image] : images) {
-    const QPoint origin((cell % columns) * stepX + kCellPadding, (cell / columns) * stepY + kCellPadding);
-    if (image.hasAlphaChannel()) drawCheckerboard(painter, QRect(origin, image.size()));
-    painter.drawImage(origin, image);
-    const QRect whole(origin - QPoint(kCellPadding, kCellPadding), QSize(stepX, stepY));
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(origin.x(), origin.y() + cellHeight, cellWidth, kLabelHeight + kCellPadding),
-                     Qt::AlignLeft | Qt::AlignVCenter, QString::number(number));
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const auto& [number, image] = images[i];
+    const QRect& picture = sheet.pictures[i];
+    if (image.hasAlphaChannel()) drawCheckerboard(painter, picture);
+    painter.drawImage(picture.topLeft(), image);
+    painter.setPen(QColor::fromRgb(kLabelColour));
+    painter.drawText(sheet.labels[i], Qt::AlignHCenter | Qt::AlignTop, QString::number(number));
     if (number == selected) {
       painter.setPen(QPen(QColor(0xFF, 0xD0, 0x00), 2));
-      painter.drawRect(whole.adjusted(1, 1, -1, -1));
+      painter.drawRect(sheet.cells[i].adjusted(1, 1, -1, -1));
     }
-    sheet.cells.push_back(whole);
     sheet.cellSlots.push_back(number);
-    ++cell;
   }
   return sheet;
 }
