@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
   }
 
   const std::string signature = "AMOS Basic V134 ";
-  const std::string trailer = "AmBs";
+  // The bank section: its signature and a count of no banks. Anything after
+  // it would be a damaged bank set.
+  const std::string trailer("AmBs\0\0", 6);
   Bytes code;
   for (std::size_t i = 0;; i = (i + 1) % lines.size()) {
     if (20 + code.size() + lines[i].size() + trailer.size() > kTargetSize) break;
@@ -81,7 +83,6 @@ int main(int argc, char** argv) {
   for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<std::uint8_t>(code.size() >> shift));
   file.insert(file.end(), code.begin(), code.end());
   file.insert(file.end(), trailer.begin(), trailer.end());
-  file.resize(kTargetSize, 0);  // bank area padding: after the code, never decoded
 
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

@@ -26,6 +26,8 @@ class ConsoleHost : public ListingHost {
   void showLoadSummary(const std::string& text) override {
     if (!m_quiet) showMessage(text, MessageButtons::Ok);
   }
+  // Paths are taken from where the tool was started.
+  bool entersProgramFolder() const override { return false; }
 
   // Leaves out the token summary after each file; errors are still told.
   void setQuiet(bool quiet) { m_quiet = quiet; }

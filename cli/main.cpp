@@ -219,8 +219,6 @@ int run(int argc, char** argv) {
     const int searched = zarvex::findInPrograms(findText, ignoreCase, files, stdout, stderr);
     return std::ferror(stdout) == 0 && outputDelivered() ? searched : (reportWriteFailure(), 2);
   }
-  // Loading makes the program's folder current, so fix every path first.
-  for (auto& file : files) file = zarvex::absolutePath(file);
   if (output == Output::Banks) {
     const int listed = zarvex::listBanks(files, stdout, stderr);
     return std::ferror(stdout) == 0 && outputDelivered() ? listed : reportWriteFailure();
@@ -284,7 +282,7 @@ int run(int argc, char** argv) {
       case Output::Asc:
         return writeAll(state.PlainListing);
       case Output::Text:
-        return writeAll(zarvex::latin1ToUtf8(state.PlainListing));
+        return zarvex::writeUtf8(stdout, state.PlainListing);
       case Output::Banks:
       case Output::Summary:
       case Output::Extract:

@@ -560,8 +560,10 @@ class Decoder {
 }  // namespace
 
 std::unique_ptr<ReadOnlyFile> OpenCheckedFile(const std::string& path, ListingHost& host) {
-  const std::string folder = programFolder();
-  if (!folder.empty()) setCurrentDirectory(folder);
+  if (host.entersProgramFolder()) {
+    const std::string& folder = programFolder();
+    if (!folder.empty()) setCurrentDirectory(folder);
+  }
 
   auto file = std::make_unique<ReadOnlyFile>(path);
   if (file->size() > kMaxAmosFileSize) {

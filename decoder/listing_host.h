@@ -64,6 +64,11 @@ class ListingHost {
   // The closing note of a load: the count of extension and undecodable
   // tokens. A message box, unless the host tells it another way.
   virtual void showLoadSummary(const std::string& text) { showMessage(text, MessageButtons::Ok); }
+
+  // Whether a load from a path first makes the program's own folder the
+  // current one, as the window does. A tool that takes its paths relative to
+  // where it was started says no, and saves a change of folder a file.
+  virtual bool entersProgramFolder() const { return true; }
 };
 
 }  // namespace zarvex

@@ -23,11 +23,14 @@ constexpr std::int32_t kErrInputPastEnd = 62;
 
 }  // namespace
 
-std::string programFolder() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return {};
-  return exe.parent_path().string();
+const std::string& programFolder() {
+  // The program does not move while it runs: looked up once.
+  static const std::string folder = [] {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+  }();
+  return folder;
 }
 
 void setCurrentDirectory(const std::string& folder) {

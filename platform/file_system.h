@@ -9,7 +9,7 @@
 namespace zarvex {
 
 // The folder that holds the running program (empty if it cannot be found).
-std::string programFolder();
+const std::string& programFolder();
 
 // Makes `folder` the current directory; error 76 when that fails.
 void setCurrentDirectory(const std::string& folder);

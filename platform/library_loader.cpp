@@ -35,19 +35,23 @@ class SystemLibraryLoader final : public LibraryLoader {
     void* handle = ::LoadLibraryA(file.c_str());
     if (handle == nullptr) reason = "Windows error " + std::to_string(::GetLastError());
 #else
-    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Beside the program first, and in its installed library folder: a path
+    // with a slash is opened as it is, without a search. Then by name, where
+    // the system looks (and where the program's RUNPATH points, when it has
+    // one and no runtime such as a sanitizer interposes dlopen).
+    void* handle = nullptr;
+    const std::string& folder = programFolder();
+    if (!folder.empty()) {
+      for (const std::string& place : {folder, folder + "/../" ZARVEX_INSTALL_LIBDIR}) {
+        handle = ::dlopen((place + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr) break;
+      }
+    }
     if (handle == nullptr) {
-      const char* error = ::dlerror();
-      reason = error != nullptr ? error : "unknown reason";
-      // The search by RUNPATH belongs to the object that calls dlopen; when a
-      // runtime such as a sanitizer interposes dlopen, that object is not the
-      // program, so look where the program's RUNPATH points explicitly as well.
-      const std::string folder = programFolder();
-      if (!folder.empty()) {
-        for (const std::string& place : {folder, folder + "/../" ZARVEX_INSTALL_LIBDIR}) {
-          handle = ::dlopen((place + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
-          if (handle != nullptr) break;
-        }
+      handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (handle == nullptr) {
+        const char* error = ::dlerror();
+        reason = error != nullptr ? error : "unknown reason";
       }
     }
 #endif
