@@ -2,11 +2,13 @@
 // each kind of bank, and the files Save Bank and Save... write.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <filesystem>
 #include <unistd.h>
 
@@ -113,6 +115,44 @@ TEST_F(BankWindowTest, SpritesShowAsAZoomableSheetAndTheChosenImageSavesAsPng) {
   EXPECT_EQ(saved.pixelColor(0, 0).rgb(), qRgb(0, 0, 0)) << "colour 0 saved as it stands, opaque";
   const QRgb middle = saved.pixel(7, 8);
   EXPECT_TRUE(qBlue(middle) > 0x80 && qRed(middle) == 0 && qGreen(middle) == 0) << "the blue ball";
+}
+
+TEST_F(BankWindowTest, TheSheetFillsTheViewersWidthAgainWhenResizedOrZoomed) {
+  SKIP_WITHOUT_BANKS();
+  const std::string file = testing::readBytes(testing::bankFolder() / "Icons.Abk");
+  const std::vector<std::uint8_t> bytes(file.begin(), file.end());
+  const BankSet set = readBanks(bytes);
+  ASSERT_EQ(set.banks.size(), 1u);
+  frmView v;
+  ASSERT_TRUE(v.showBank({set.banks[0].bytes.begin(), set.banks[0].bytes.end()}, QStringLiteral("Icons.Abk")));
+  v.show();
+  v.cboZoom->setCurrentIndex(1);
+  const auto settle = [] {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  };
+  // The sheet's width on the screen, and whether it fits the canvas across.
+  const auto shownWidth = [&] { return v.picCanvas->image().width() * v.picCanvas->zoom(); };
+  const auto fitsAcross = [&] { return v.picCanvas->horizontalScrollBar()->maximum() == 0; };
+  settle();
+  const int narrow = shownWidth();
+  EXPECT_TRUE(fitsAcross());
+
+  v.resize(v.width() + 400, v.height());
+  settle();
+  const int wide = shownWidth();
+  EXPECT_GT(wide, narrow + 300) << "the wider window's room filled with more columns";
+  EXPECT_TRUE(fitsAcross());
+
+  v.resize(v.width() - 400, v.height());
+  settle();
+  EXPECT_EQ(shownWidth(), narrow) << "and back";
+
+  v.cboZoom->setCurrentIndex(3);  // 4x: fewer columns, the same room
+  settle();
+  EXPECT_EQ(v.picCanvas->zoom(), 4);
+  EXPECT_LT(v.picCanvas->image().width() * 2, narrow) << "columns given up at the higher zoom";
+  EXPECT_TRUE(fitsAcross());
+  EXPECT_GT(shownWidth(), narrow / 2);
 }
 
 TEST_F(BankWindowTest, SamplesShowAsAListAndSaveAsWav) {

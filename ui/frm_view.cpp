@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -138,7 +139,7 @@ frmView::frmView(QWidget* owner) : QWidget(owner, Qt::Window) {
   QObject::connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
   QObject::connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
   QObject::connect(cboZoom, &QComboBox::currentIndexChanged, this,
-                   [this](int index) { picCanvas->setZoom(cboZoom->itemData(index).toInt()); });
+                   [this](int index) { setZoom(cboZoom->itemData(index).toInt()); });
   QObject::connect(picCanvas, &BankCanvas::clicked, this, [this](QPoint pixel) {
     for (std::size_t i = 0; i < m_cells.size(); ++i) {
       if (m_cells[i].contains(pixel)) selectItem(m_cellSlots[i]);
@@ -233,6 +234,8 @@ void frmView::Form_Resize() {
   place(cmdStop, 60);
   place(cmdPlay, 60);
   Label1->setGeometry(8, top, std::max(0, right - 16), 25);
+  // A sheet fills the width it is given.
+  reflowSheet();
 }
 
 void frmView::cmdClose_Click() { close(); }
@@ -250,6 +253,9 @@ bool frmView::showBank(std::vector<std::uint8_t> bankBytes, const QString& fileN
   m_picture.reset();
   m_samples.clear();
   m_sheetImages.clear();
+  m_sheetSizes.clear();
+  m_cells.clear();
+  m_cellSlots.clear();
   m_module.clear();
   m_soundNote.clear();
   m_selected = 0;
@@ -522,14 +528,37 @@ void frmView::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-// Starts at the largest zoom that shows the whole picture, up to 4x.
-void frmView::fitZoom() {
-  const QSize image = picCanvas->image().size();
-  const QSize room = QSize(width() - 8, height() - 40) - QSize(24, 24);  // the frame and scroll bars
-  int zoom = 1;
-  while (zoom < 4 && image.width() * (zoom + 1) <= room.width() && image.height() * (zoom + 1) <= room.height()) ++zoom;
-  cboZoom->setCurrentIndex(zoom - 1);
+QSize frmView::canvasRoom() const { return QSize(width() - 8, height() - 40) - QSize(24, 24); }
+
+int frmView::sheetRoom(int zoom) const { return std::max(1, canvasRoom().width() / zoom); }
+
+void frmView::setZoom(int zoom) {
   picCanvas->setZoom(zoom);
+  reflowSheet();
+}
+
+// Starts at the largest zoom that shows the whole picture, up to 4x; a sheet
+// is laid out for the width each zoom leaves it.
+void frmView::fitZoom() {
+  const QSize room = canvasRoom();
+  const auto shownAt = [&](int zoom) {
+    return showingSheet() ? sheetLayout(m_sheetSizes, sheetRoom(zoom)).size : picCanvas->image().size();
+  };
+  int zoom = 1;
+  while (zoom < 4 && shownAt(zoom + 1).width() * (zoom + 1) <= room.width() &&
+         shownAt(zoom + 1).height() * (zoom + 1) <= room.height()) {
+    ++zoom;
+  }
+  const QSignalBlocker quiet(cboZoom);
+  cboZoom->setCurrentIndex(zoom - 1);
+  setZoom(zoom);
+}
+
+bool frmView::showingSheet() const { return m_viewType == 4 && !m_picture && !m_sheetSizes.empty(); }
+
+void frmView::reflowSheet() {
+  if (!showingSheet()) return;
+  if (sheetLayout(m_sheetSizes, sheetRoom(picCanvas->zoom())).columns != m_sheetColumns) redrawSprites();
 }
 
 void frmView::showSprites() {
@@ -548,7 +577,12 @@ void frmView::showSprites() {
 }
 
 void frmView::redrawSprites() {
-  SpriteSheet sheet = m_sheetImages.empty() ? spriteSheet(m_sprites, m_selected) : pictureSheet(m_sheetImages, m_selected);
+  const int room = sheetRoom(picCanvas->zoom());
+  SpriteSheet sheet = m_sheetImages.empty() ? spriteSheet(m_sprites, m_selected, room)
+                                            : pictureSheet(m_sheetImages, m_selected, room);
+  m_sheetSizes.clear();
+  for (const QRect& picture : sheet.pictures) m_sheetSizes.push_back(picture.size());
+  m_sheetColumns = sheet.columns;
   m_cells = std::move(sheet.cells);
   m_cellSlots = std::move(sheet.cellSlots);
   picCanvas->setImage(sheet.image);

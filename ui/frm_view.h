@@ -116,7 +116,18 @@ class frmView : public QWidget {
 
  private:
   void showSprites();
+  // The room the picture box gives a picture at zoom 1: the display
+  // rectangle less its frame and scroll bars.
+  QSize canvasRoom() const;
+  // Its width in the sheet's pixels at `zoom`; at least 1.
+  int sheetRoom(int zoom) const;
+  // Sets the zoom the picture is shown at, laying a sheet out again for it.
+  void setZoom(int zoom);
   void fitZoom();
+  // A sheet of images is shown (sprites, icons, a resource bank's images).
+  bool showingSheet() const;
+  // Lays the sheet out again when the room now holds another number of columns.
+  void reflowSheet();
   void showSamples();
   void showText(const std::string& text);
   void showResource();
@@ -144,6 +155,8 @@ class frmView : public QWidget {
   QString m_savePath;  // where the music being rendered is to be saved
   std::vector<QRect> m_cells;  // the sprite sheet's cells and their slots
   std::vector<int> m_cellSlots;
+  std::vector<QSize> m_sheetSizes;  // the sizes of the sheet's images, to lay it out again
+  int m_sheetColumns = 0;
   int m_selected = 0;
   std::shared_ptr<CommonDialog> m_dialog;
   std::shared_ptr<MessageBoxes> m_messages;
