@@ -241,6 +241,9 @@ int run(int argc, char** argv) {
   const auto listOne = [&](const zarvex::SourceFile& file, bool headed) {
     host.setCurrentFile(file.name);
     zarvex::ListingState state;
+    // Only what is printed is made.
+    state.WantsDocument = output == Output::Rtf;
+    state.WantsPlainListing = output != Output::Rtf;
     try {
       const auto result = file.hostPath.empty()
                               ? zarvex::ListFileBytes(file.name, file.bytes, state, host, style)

@@ -209,8 +209,8 @@ class Decoder {
         m_lib(lib),
         m_bytes(state.FileBytes.data()),
         m_fileLength(state.FileLength),
-        m_rtf(state.RtfDocument),
-        m_plain(state.PlainListing) {}
+        m_rtf(state.RtfDocument, state.WantsDocument),
+        m_plain(state.PlainListing, state.WantsPlainListing) {}
 
   LoadResult run() {
     try {
@@ -219,10 +219,12 @@ class Decoder {
         m_state.RtfDocument.clear();
         // Room for what real programs need without growing: their documents
         // are about 1.5 times the file, their texts a little less than it.
-        m_state.RtfDocument.reserve(static_cast<std::size_t>(m_state.FileLength) * 2 + kRtfHeader.size());
+        if (m_state.WantsDocument) {
+          m_state.RtfDocument.reserve(static_cast<std::size_t>(m_state.FileLength) * 2 + kRtfHeader.size());
+        }
         m_state.RtfDocument.assign(kRtfHeader);
         m_state.PlainListing.clear();
-        m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) + 16);
+        if (m_state.WantsPlainListing) m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) + 16);
       });
       m_result.extensionCalls = 0;
       m_result.undefinedCalls = 0;

@@ -30,6 +30,8 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
   CompleteListing listing;
   listing.rtf = std::move(state.RtfDocument);
   listing.text = std::move(state.PlainListing);
+  listing.wantsDocument = state.WantsDocument;
+  listing.wantsText = state.WantsPlainListing;
   try {
     WalkCompleteListing(fileOf(state), listing);
   } catch (const std::bad_alloc&) {

@@ -73,7 +73,7 @@ void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
 class Walker {
  public:
   Walker(std::span<const std::uint8_t> file, CompleteListing& out)
-      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf), m_text(out.text) {}
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf, out.wantsDocument), m_text(out.text, out.wantsText) {}
 
   void run() {
     m_out.extensionTokens = 0;
@@ -84,16 +84,16 @@ class Walker {
     m_out.rtf.clear();
     // Room for what real programs need without growing: their documents are
     // about 1.4 times the file, their texts a little less than the file.
-    m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
-    m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
+    if (m_out.wantsDocument) m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
+    if (m_out.wantsText) m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
     m_out.rtf.assign(kRtfHeader);
     try {
       walkLines();
     } catch (const Damaged&) {
       if (m_lineOpen) finishLine();
     }
-    m_rtf.put('}');
     m_rtf.flush();
+    m_out.rtf += '}';  // the document's end, also when its lines were left out
     m_text.flush();
   }
 
@@ -164,8 +164,8 @@ class Walker {
   }
 
   void finishLine() {
-    m_line.appendRtf(m_rtf);
-    m_line.appendPlain(m_text);
+    if (m_out.wantsDocument) m_line.appendRtf(m_rtf);
+    if (m_out.wantsText) m_line.appendPlain(m_text);
     m_lineOpen = false;
   }
 

@@ -32,6 +32,10 @@ struct CompleteListing {
 
   std::string rtf;   // the listing document: the RTF header, a paragraph per line, "}"
   std::string text;  // the same listing, ISO-8859-1, "\n" after every line
+  // Either may be left out when nobody reads it: its lines are then never
+  // written (the document keeps its header and "}").
+  bool wantsDocument = true;
+  bool wantsText = true;
   std::int32_t extensionTokens = 0;
   std::int32_t unknownTokens = 0;
   Damage damage = Damage::None;

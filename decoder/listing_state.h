@@ -19,6 +19,11 @@ struct ListingState {
   // (ISO-8859-1, "\n" after every line), built beside the document by either
   // style, so that plain text never needs the document read back.
   std::string PlainListing;
+  // What a load makes: a host that prints only one of the two leaves the
+  // other out, and its string stays empty (the document's header and "}"
+  // apart). The window wants both.
+  bool WantsDocument = true;
+  bool WantsPlainListing = true;
 };
 
 }  // namespace zarvex

@@ -39,7 +39,9 @@ ZARVEX_HOT_UNTRACED void copyPiece(char* to, const char* from, std::size_t count
 
 class StringAppender {
  public:
-  explicit StringAppender(std::string& out) : m_out(out) {}
+  // An appender that does not keep (`keeps` false) counts what is written
+  // and drops it at each flush: for a listing nobody reads.
+  explicit StringAppender(std::string& out, bool keeps = true) : m_out(out), m_keeps(keeps) {}
   ~StringAppender() {
     try {
       flush();
@@ -70,7 +72,8 @@ class StringAppender {
       m_used += count;
     } else {
       flush();
-      m_out.append(count, c);
+      if (m_keeps) m_out.append(count, c);
+      m_dropped += m_keeps ? 0 : count;
     }
   }
 
@@ -106,13 +109,18 @@ class StringAppender {
   }
   void commit(std::size_t count) { m_used += count; }
 
-  // The string's length once everything written has reached it.
-  std::size_t size() const { return m_out.size() + m_used; }
+  // The string's length once everything written has reached it (what was
+  // dropped counted in).
+  std::size_t size() const { return m_out.size() + m_dropped + m_used; }
 
   // Hands what is buffered to the string.
   ZARVEX_UNTRACED void flush() {
     if (m_used == 0) return;
-    m_out.append(m_buffer, m_used);
+    if (m_keeps) {
+      m_out.append(m_buffer, m_used);
+    } else {
+      m_dropped += m_used;
+    }
     m_used = 0;
   }
 
@@ -122,7 +130,8 @@ class StringAppender {
   ZARVEX_UNTRACED void putLong(std::string_view text) {
     flush();
     if (text.size() > kCapacity) {
-      m_out.append(text);
+      if (m_keeps) m_out.append(text);
+      m_dropped += m_keeps ? 0 : text.size();
     } else {
       std::memcpy(m_buffer, text.data(), text.size());
       m_used = text.size();
@@ -130,6 +139,8 @@ class StringAppender {
   }
 
   std::string& m_out;
+  bool m_keeps;
+  std::size_t m_dropped = 0;
   std::size_t m_used = 0;
   char m_buffer[kCapacity];
 };

@@ -198,9 +198,18 @@ class Search {
   const std::function<void(const SearchHit&)>& m_hit;
   const std::function<void(const std::string&)>& m_note;
   SearchSummary m_summary;
-  // Kept from program to program, so that their room is reused.
-  ListingState m_state;
-  CompleteListing m_complete;
+  // Kept from program to program, so that their room is reused. A search
+  // reads the plain listing only.
+  ListingState m_state = [] {
+    ListingState state;
+    state.WantsDocument = false;
+    return state;
+  }();
+  CompleteListing m_complete = [] {
+    CompleteListing listing;
+    listing.wantsDocument = false;
+    return listing;
+  }();
   SearchHit m_found;
   SilentHost m_host;
   std::optional<MorvaneImports> m_imports;

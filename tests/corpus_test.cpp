@@ -11,6 +11,7 @@
 #include "latin1_text.h"
 #include "listing_style.h"
 #include "recording_host.h"
+#include "rtf_text.h"
 
 namespace zarvex {
 namespace {
@@ -56,6 +57,33 @@ TEST_P(CorpusTest, ListingMatchesExpectedDocumentTextAndCounts) {
   host.highlight = false;
   LoadAmosFile(program().string(), state, host);
   EXPECT_TRUE(latin1ToUtf8(host.view().plainText()) == text) << "plain mode differs";
+}
+
+// A load asked for one of the two listings makes it as a load of both does,
+// and leaves the other empty: in both styles.
+TEST_P(CorpusTest, EitherListingAloneIsTheSameAsBesideTheOther) {
+  const std::string bytes = readBytes(program());
+  const std::span<const std::uint8_t> file(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  for (ListingStyle style : {ListingStyle::Classic, ListingStyle::Complete}) {
+    testing::RecordingHost host;
+    ListingState both;
+    const LoadResult whole = ListFileBytes(GetParam(), file, both, host, style);
+    ListingState textOnly;
+    textOnly.WantsDocument = false;
+    const LoadResult text = ListFileBytes(GetParam(), file, textOnly, host, style);
+    EXPECT_TRUE(textOnly.PlainListing == both.PlainListing) << styleName(style);
+    EXPECT_EQ(textOnly.RtfDocument, std::string(kRtfHeader) + "}") << "the header and the end only";
+    ListingState documentOnly;
+    documentOnly.WantsPlainListing = false;
+    const LoadResult document = ListFileBytes(GetParam(), file, documentOnly, host, style);
+    EXPECT_TRUE(documentOnly.RtfDocument == both.RtfDocument) << styleName(style);
+    EXPECT_TRUE(documentOnly.PlainListing.empty());
+    for (const LoadResult& one : {text, document}) {
+      EXPECT_EQ(one.outcome, whole.outcome);
+      EXPECT_EQ(one.extensionCalls, whole.extensionCalls);
+      EXPECT_EQ(one.undefinedCalls, whole.undefinedCalls);
+    }
+  }
 }
 
 TEST_P(CorpusTest, CompleteListingIsWhatTheEditorSaves) {

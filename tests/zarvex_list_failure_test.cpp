@@ -88,7 +88,7 @@ TEST_F(ZarvexListFailureTest, RunningOutOfMemoryIsAMessageNotAnAbort) {
   // either starts and says it ran out, or finishes; none aborts.
   for (const char* options : {"--text", "--rtf", "--asc"}) {
     int ranOut = 0;
-    for (int limit = 7000; limit <= 15000; limit += 1000) {
+    for (int limit = 4000; limit <= 15000; limit += 500) {
       const Outcome r = run("ulimit -v " + std::to_string(limit) + "; " + list + " " + options + " " + big + " >/dev/null");
       EXPECT_TRUE(r.status == 0 || r.status == 4 || r.status == 127) << options << " at " << limit << ": " << r.status;
       if (r.status == 4) {
