@@ -1,7 +1,7 @@
 # The two commands a new machine needs: `make run` and `make test`.
 # Both install what is missing first (scripts/setup.sh), then configure and build.
 
-.PHONY: all setup build run test asan-test bench fuzz screenshot install package clean
+.PHONY: all setup build run test asan-test tsan-test bench fuzz screenshot install package clean
 
 # `make install PREFIX=/opt/zarvex DESTDIR=/tmp/stage` installs the build.
 PREFIX ?= /usr/local
@@ -29,6 +29,15 @@ build/asan/build.ninja: | setup
 asan-test: setup build/asan/build.ninja
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The byte strings' cross-thread release under ThreadSanitizer (only the
+# platform tests are built).
+build/tsan/build.ninja: | setup
+	cmake --preset tsan
+
+tsan-test: setup build/tsan/build.ninja
+	cmake --build --preset tsan
+	ctest --preset tsan
 
 bench: build
 	scripts/bench.sh
