@@ -32,13 +32,8 @@ class ConsoleHost : public ListingHost {
   // Leaves out the token summary after each file; errors are still told.
   void setQuiet(bool quiet) { m_quiet = quiet; }
 
-  // Prefixes messages with the file they are about; counts its errors anew.
-  void setCurrentFile(const std::string& file) {
-    m_file = file;
-    m_errors = 0;
-  }
-  // The errors the decoder put to the user (each answered OK) for this file.
-  int errorsReported() const { return m_errors; }
+  // Prefixes messages with the file they are about.
+  void setCurrentFile(const std::string& file) { m_file = file; }
 
  private:
   bool m_highlighted = true;
@@ -46,7 +41,6 @@ class ConsoleHost : public ListingHost {
   DiscardingListingView m_view;
   std::string m_file;
   bool m_quiet = false;
-  int m_errors = 0;
 };
 
 }  // namespace zarvex

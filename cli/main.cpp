@@ -230,7 +230,6 @@ int run(int argc, char** argv) {
   if (output == Output::Extract) return zarvex::extractBanks(zarvex::absolutePath(extractFolder), files, stderr);
   if (output == Output::Render) return zarvex::renderBanks(zarvex::absolutePath(extractFolder), files, stderr);
 
-  const bool complete = style == zarvex::ListingStyle::Complete;
   int status = kOk;
   // Both styles give their plain text beside the document, so the view is
   // never read: the host's keeps nothing.
@@ -253,10 +252,10 @@ int run(int argc, char** argv) {
         status = worse(status, kCannotLoad);
         return true;
       }
-      if (!complete && !zarvex::startsLikeAmosProgram({state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)})) {
+      if (!result.startsLikeProgram) {
         tell({"zarvex-list: ", file.name, ": does not start like an AMOS program; the listing may be meaningless\n"});
       }
-      if (host.errorsReported() > 0 || result.outcome == Outcome::Cancelled) {
+      if (result.errorsAsked > 0 || result.outcome == Outcome::Cancelled) {
         status = worse(status, kIncomplete);
       } else if (result.outcome != Outcome::Loaded || file.damaged) {
         status = worse(status, kDamaged);
@@ -264,7 +263,7 @@ int run(int argc, char** argv) {
       if (file.damaged) tell({"zarvex-list: ", file.name, ": damaged in its container: listed as far as it was read\n"});
       // The lines may be whole while the banks after them are not: say so.
       const std::span<const std::uint8_t> bytes(state.FileBytes.data(), static_cast<std::size_t>(state.FileLength));
-      if (result.outcome == Outcome::Loaded && zarvex::startsLikeAmosProgram(bytes)) {
+      if (result.outcome == Outcome::Loaded && result.startsLikeProgram) {
         const zarvex::BankSet banks = zarvex::readBanks(bytes);
         if (banks.damaged) {
           tell({"zarvex-list: ", file.name, ": its banks are damaged at offset ", std::to_string(banks.damageOffset), ": ",

@@ -7,6 +7,7 @@
 #include <new>
 #include <string_view>
 
+#include "complete_walk.h"
 #include "file_system.h"
 #include "load_messages.h"
 #include "number_text.h"
@@ -280,6 +281,7 @@ class Decoder {
   }
 
   void askToGoOn(std::int32_t number, const std::string& description) {
+    ++m_result.errorsAsked;
     const std::string text = "Error" + messageNumber(number) + ": " + description;
     if (m_host.showMessage(text, MessageButtons::OkCancel) == MessageAnswer::Cancel) throw Cancel{};
   }
@@ -600,7 +602,11 @@ LoadResult DecodeFileImage(ListingState& state, ListingHost& host, MorvaneImport
       state.FileBytes.back() != 0) {
     throw RuntimeError(kErrPathAccess, "The file image is not laid out as a load leaves it");
   }
-  return Decoder(state, host, imports).run();
+  const bool startsLikeProgram =
+      startsLikeAmosProgram({state.FileBytes.data(), static_cast<std::size_t>(state.FileLength)});
+  LoadResult result = Decoder(state, host, imports).run();
+  result.startsLikeProgram = startsLikeProgram;
+  return result;
 }
 
 }  // namespace zarvex

@@ -40,6 +40,12 @@ struct LoadResult {
   std::int32_t extensionCalls = 0;
   std::int32_t undefinedCalls = 0;
   std::int64_t earlyEndOffset = -1;  // where the file ended early or is damaged
+  // Whether the file starts like an AMOS program; the classic listing lists
+  // any file, and its host may say that the listing may be meaningless.
+  bool startsLikeProgram = true;
+  // The errors put to the user during the load (each asking whether to go
+  // on), whatever the answer.
+  std::int32_t errorsAsked = 0;
 };
 
 // n + 1 when n is odd, else n. n must be below INT32_MAX.

@@ -366,7 +366,16 @@ TEST_F(AmosLoaderTest, MissingLibraryShowsOneMessagePerFailedCallThenEmptyListin
     EXPECT_TRUE(m.text.starts_with("Error 48: ")) << m.text;
     EXPECT_EQ(m.buttons, MessageButtons::OkCancel);
   }
+  EXPECT_EQ(result.errorsAsked, 2) << "the result counts the questions, so no host need";
   EXPECT_EQ(state.RtfDocument, kHeader + "}");
+}
+
+TEST_F(AmosLoaderTest, TheResultSaysWhetherTheFileStartsLikeAProgram) {
+  EXPECT_FALSE(load({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}).startsLikeProgram);
+  EXPECT_FALSE(load(testing::programFile("T", {TokenLine().token(0x0286)})).startsLikeProgram) << "a header of its own";
+  const LoadResult program = load(testing::amosFile({TokenLine().token(0x0286)}));
+  EXPECT_TRUE(program.startsLikeProgram);
+  EXPECT_EQ(program.errorsAsked, 0);
 }
 
 TEST_F(AmosLoaderTest, OkOnAnErrorAbandonsOnlyThatStep) {

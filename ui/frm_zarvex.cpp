@@ -367,8 +367,7 @@ void frmZarvex::updateStatus() {
     text = QStringLiteral("Complete vocabulary: every AMOS token, as the AMOS editor writes it");
   } else {
     text = QStringLiteral("Classic vocabulary");
-    const std::span<const std::uint8_t> file(m_state.FileBytes.data(), static_cast<std::size_t>(m_state.FileLength));
-    if (!m_state.FileBytes.empty() && !startsLikeAmosProgram(file)) {
+    if (!m_state.FileBytes.empty() && !m_lastResult.startsLikeProgram) {
       text += QStringLiteral(": %1 does not start like an AMOS program; the listing may be meaningless")
                   .arg(QString::fromStdString(m_fileName));
     } else if (!m_state.FileBytes.empty() && m_lastResult.undefinedCalls > 0) {
