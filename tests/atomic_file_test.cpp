@@ -1,10 +1,15 @@
-// Writing a file whole or not at all: the bytes arrive, a file replaced keeps
-// its permissions, and a folder that takes no file leaves nothing behind.
+// Writing files whole or not at all: the bytes arrive, a file replaced keeps
+// its permissions, and a folder that takes no file leaves nothing behind. A
+// batch puts its files in place only when committed, and a batch that fails
+// or is dropped leaves each target as it was or whole, never a new file
+// beside it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "atomic_file.h"
 #include "runtime_error.h"
@@ -17,6 +22,23 @@ mode_t modeOf(const std::string& path) {
   struct stat info {};
   stat(path.c_str(), &info);
   return info.st_mode & 07777;
+}
+
+std::vector<std::uint8_t> bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string contentOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every entry below `folder`, by its path relative to it, sorted.
+std::vector<std::string> entriesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    names.push_back(std::filesystem::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TEST(AtomicFile, AReplacedFileKeepsItsPermissions) {
@@ -35,6 +57,111 @@ TEST(AtomicFile, AReplacedFileKeepsItsPermissions) {
 TEST(AtomicFile, AFolderThatIsNotThereIsAMessage) {
   testing::TempFolder folder;
   EXPECT_THROW(writeFileAtomically(folder.file("no/such/folder/x"), std::vector<std::uint8_t>{1}), RuntimeError);
+}
+
+TEST(AtomicFile, ANewFileGetsThePermissionsTheUserMaskLeaves) {
+  testing::TempFolder folder;
+  const mode_t previous = umask(027);
+  writeFileAtomically(folder.file("new.txt"), bytes("new"));
+  umask(previous);
+  EXPECT_EQ(modeOf(folder.file("new.txt")), 0640u);
+}
+
+TEST(AtomicFileBatch, FilesTakeTheirPlacesOnlyWhenCommitted) {
+  testing::TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "sub");
+  const std::string old = folder.file("old.txt"), fresh = folder.file("fresh.txt"), below = folder.file("sub/below.txt");
+  writeFileAtomically(old, bytes("before"));
+  ASSERT_EQ(chmod(old.c_str(), 0604), 0);
+
+  AtomicFileBatch batch;
+  batch.add(old, bytes("after"));
+  batch.add(fresh, bytes("fresh"));
+  batch.add(below, bytes("below"));
+  EXPECT_EQ(batch.size(), 3u);
+  // Until the commit, the targets are as they were; the new bytes wait beside them.
+  EXPECT_EQ(contentOf(old), "before");
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  EXPECT_FALSE(std::filesystem::exists(below));
+  EXPECT_EQ(entriesIn(folder.path()).size(), 3u + 2u);
+
+  batch.commit();
+  EXPECT_EQ(batch.size(), 0u);
+  EXPECT_EQ(contentOf(old), "after");
+  EXPECT_EQ(modeOf(old), 0604u);
+  EXPECT_EQ(contentOf(fresh), "fresh");
+  EXPECT_EQ(contentOf(below), "below");
+  EXPECT_EQ(entriesIn(folder.path()), (std::vector<std::string>{"fresh.txt", "old.txt", "sub", "sub/below.txt"}));
+}
+
+TEST(AtomicFileBatch, ABatchDroppedUncommittedLeavesNoTrace) {
+  testing::TempFolder folder;
+  writeFileAtomically(folder.file("old.txt"), bytes("before"));
+  {
+    AtomicFileBatch batch;
+    batch.add(folder.file("old.txt"), bytes("after"));
+    batch.add(folder.file("new.txt"), bytes("new"));
+  }
+  EXPECT_EQ(contentOf(folder.file("old.txt")), "before");
+  EXPECT_EQ(entriesIn(folder.path()), std::vector<std::string>{"old.txt"});
+}
+
+TEST(AtomicFileBatch, AFileThatCannotBeMadeIsNamedWithItsReason) {
+  testing::TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "taken.png");
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {folder.file("taken.png"), "Is a directory"},
+      {folder.file("missing/x.png"), "No such file or directory"},
+      {folder.file("taken.png/"), "Is a directory"},
+  };
+  for (const auto& c : cases) {
+    AtomicFileBatch batch;
+    batch.add(folder.file("first.png"), bytes("first"));
+    try {
+      batch.add(c.path, bytes("second"));
+      ADD_FAILURE() << c.path << " was taken";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), kErrPathAccess);
+      EXPECT_NE(e.description().find("Cannot write " + c.path + ": "), std::string::npos) << e.description();
+      EXPECT_NE(e.description().find(c.reason), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(batch.size(), 1u) << "the file before stays pending";
+  }
+  // Each batch, dropped, took its pending file with it.
+  EXPECT_EQ(entriesIn(folder.path()), std::vector<std::string>{"taken.png"});
+}
+
+TEST(AtomicFileBatch, ACommitThatFailsHalfwayLeavesEachTargetOldOrWhole) {
+  testing::TempFolder folder;
+  writeFileAtomically(folder.file("c.txt"), bytes("old c"));
+  AtomicFileBatch batch;
+  batch.add(folder.file("a.txt"), bytes("new a"));
+  batch.add(folder.file("b.txt"), bytes("new b"));
+  batch.add(folder.file("c.txt"), bytes("new c"));
+  // Something takes b's name after its bytes were written: it cannot be put in place.
+  std::filesystem::create_directory(folder.path() / "b.txt");
+  std::filesystem::create_directory(folder.path() / "b.txt" / "inside");
+  try {
+    batch.commit();
+    ADD_FAILURE() << "the commit succeeded";
+  } catch (const RuntimeError& e) {
+    EXPECT_NE(e.description().find("Cannot write " + folder.file("b.txt") + ": replacing it"), std::string::npos)
+        << e.description();
+  }
+  EXPECT_EQ(batch.size(), 0u);
+  EXPECT_EQ(contentOf(folder.file("a.txt")), "new a");
+  EXPECT_EQ(contentOf(folder.file("c.txt")), "old c");
+  EXPECT_EQ(entriesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "b.txt/inside", "c.txt"}));
+}
+
+TEST(AtomicFileBatch, AnEmptyBatchCommitsNothing) {
+  testing::TempFolder folder;
+  AtomicFileBatch batch;
+  EXPECT_NO_THROW(batch.commit());
+  EXPECT_TRUE(entriesIn(folder.path()).empty());
 }
 
 }  // namespace
