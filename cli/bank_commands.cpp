@@ -234,28 +234,47 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
     return kCannotLoad;
   }
 
+  // Then the files, all under new names first: one flush to disk makes them
+  // durable before any takes its place (a flush a file would cost more than
+  // the rest of the run). A file that cannot be written ends the run with
+  // none of its files in place.
+  AtomicFileBatch batch;
+  bool failed = false;
   std::map<std::string, std::uint64_t> written;  // by input
-  return writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
-    const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
-    if (!input.folder.empty()) std::filesystem::create_directories(target);
-    std::uint64_t& total = written[input.name];
-    const std::uint64_t allowance = outputAllowance(input.size);
-    bool over = false;
-    forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
-      if (over) return;
-      const std::vector<std::uint8_t> bytes = bankOutputFile(output);
-      if (total + bytes.size() > allowance) {
-        over = true;
-        return;
-      }
-      total += bytes.size();
-      writeFileAtomically((target / output.name).string(), bytes);
-    });
-    if (!over) return int{kOk};
-    writeTo(messages, {"zarvex-list: ", input.name, ": its banks would make more than ", std::to_string(allowance),
-                       " bytes of files: the rest is not written\n"});
-    return int{kDamaged};
+  const int status = writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
+    try {
+      const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
+      if (!input.folder.empty()) std::filesystem::create_directories(target);
+      std::uint64_t& total = written[input.name];
+      const std::uint64_t allowance = outputAllowance(input.size);
+      bool over = false;
+      forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
+        if (over) return;
+        const std::vector<std::uint8_t> bytes = bankOutputFile(output);
+        if (total + bytes.size() > allowance) {
+          over = true;
+          return;
+        }
+        total += bytes.size();
+        batch.add((target / output.name).string(), bytes);
+      });
+      if (!over) return int{kOk};
+      writeTo(messages, {"zarvex-list: ", input.name, ": its banks would make more than ", std::to_string(allowance),
+                         " bytes of files: the rest is not written\n"});
+      return int{kDamaged};
+    } catch (const std::exception&) {
+      failed = true;
+      throw;
+    }
   });
+  if (failed) return status;  // the batch removes the files it made
+  try {
+    batch.commit();
+  } catch (const RuntimeError& e) {
+    writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
+    return kCannotLoad;
+  }
+  return status;
 }
 
 int renderBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
