@@ -1,6 +1,6 @@
 // A bank's outputs as the bytes of their files: what zarvex-list writes and
 // the bank viewer's Save... writes, the same bytes from both. Pictures
-// become opaque RGB PNG files (libpng).
+// become opaque PNG files (libpng), with their palette where they have one.
 #pragma once
 
 #include <cstdint>

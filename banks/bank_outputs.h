@@ -31,7 +31,7 @@ std::string bankFileStem(const std::string& fileName, const Bank& bank);
 std::string numberedOutputName(const std::string& stem, const char* kind, int number, const char* extension);
 
 // A file of an extraction: bytes to write as they are, or a picture to
-// write as an opaque RGB PNG.
+// write as an opaque PNG.
 struct BankOutput {
   std::string name;
   std::vector<std::uint8_t> bytes;

@@ -10,8 +10,10 @@
 
 namespace zarvex {
 
-// An opaque 8-bit RGB PNG of `picture`. Throws std::runtime_error when
-// libpng fails.
+// An opaque PNG of `picture`: with a palette, at 1, 2, 4 or 8 bits a pixel,
+// when each colour index shows one colour; as 8-bit RGB when not (a
+// hold-and-modify picture). Read back, its pixels are `picture.rgb`. Throws
+// std::runtime_error when libpng fails.
 std::vector<std::uint8_t> encodePng(const BankPicture& picture);
 
 }  // namespace zarvex
