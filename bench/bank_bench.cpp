@@ -1,8 +1,10 @@
 // Bank reading speed: listing the banks of the 1 MiB benchmark program and of
-// a real bank set, and unpacking the 960 x 160 packed picture of a real bank.
+// a real bank set, unpacking the 960 x 160 packed picture of a real bank, and
+// encoding every picture of the real bank files as PNG.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -11,6 +13,7 @@
 
 #include "bank_kinds.h"
 #include "bank_outputs.h"
+#include "png_encoder.h"
 #include "bank_set.h"
 #include "packed_picture.h"
 
@@ -76,5 +79,31 @@ void BM_ReadResourceBank(benchmark::State& s) {
   }
 }
 BENCHMARK(BM_ReadResourceBank)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// Every picture an extraction of the bank folder writes (sprites, icons,
+// packed pictures, resources), made once, encoded as PNG each iteration: the
+// encoder's share of --extract. "png_bytes" is what the files would hold.
+void BM_EncodeBankPictures(benchmark::State& s) {
+  const char* folder = std::getenv("ZARVEX_BANKS_DIR");
+  std::vector<BankPicture> pictures;
+  for (const auto& entry : std::filesystem::directory_iterator(folder != nullptr ? folder : "banks")) {
+    if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
+    const std::vector<std::uint8_t> bytes = readFile(entry.path().string());
+    for (const Bank& bank : readBanks(bytes).banks) {
+      forEachBankOutput("bench", bank, [&](const BankOutput& output) {
+        if (output.picture != nullptr) pictures.push_back(*output.picture);
+      });
+    }
+  }
+  std::size_t bytes = 0;
+  for (auto _ : s) {
+    bytes = 0;
+    for (const BankPicture& picture : pictures) bytes += encodePng(picture).size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  s.counters["pictures"] = static_cast<double>(pictures.size());
+  s.counters["png_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_EncodeBankPictures)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 
 }  // namespace
