@@ -1,5 +1,7 @@
 #include "bank_picture.h"
 
+#include <array>
+
 #include "big_endian.h"
 
 namespace zarvex {
@@ -22,6 +24,19 @@ std::uint32_t halfBrite(std::uint32_t rgb) {
   return half(rgb >> 16 & 0xFF) << 16 | half(rgb >> 8 & 0xFF) << 8 | half(rgb & 0xFF);
 }
 
+// Each byte's eight bits spread one to a byte, the top bit (the leftmost
+// pixel) in the lowest byte: shifted left by the plane's number and OR-ed,
+// eight pixels of a plane are placed at once.
+constexpr std::array<std::uint64_t, 256> kSpread = [] {
+  std::array<std::uint64_t, 256> table{};
+  for (std::size_t byte = 0; byte < table.size(); ++byte) {
+    for (int b = 0; b < 8; ++b) {
+      if ((byte >> (7 - b)) & 1) table[byte] |= std::uint64_t{1} << (8 * b);
+    }
+  }
+  return table;
+}();
+
 }  // namespace
 
 BankPicture planarPicture(std::span<const std::uint8_t> planes, int bytesPerLine, int height, int depth,
@@ -30,47 +45,43 @@ BankPicture planarPicture(std::span<const std::uint8_t> planes, int bytesPerLine
   picture.width = bytesPerLine * 8;
   picture.height = height;
   const std::size_t pixels = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(height);
-  picture.index.assign(pixels, 0);
-  picture.rgb.assign(pixels, 0);
+  picture.index.resize(pixels);
+  picture.rgb.resize(pixels);
   const std::size_t planeSize = static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(height);
-  for (int plane = 0; plane < depth && plane < 8; ++plane) {
-    const std::uint8_t* source = planes.data() + planeSize * static_cast<std::size_t>(plane);
-    const auto bit = static_cast<std::uint8_t>(1u << plane);
-    std::uint8_t* target = picture.index.data();
-    for (std::size_t i = 0; i < planeSize; ++i) {
-      const std::uint8_t byte = source[i];
-      if (byte == 0) {
-        target += 8;
-        continue;
-      }
-      for (int b = 7; b >= 0; --b, ++target) {
-        if ((byte >> b) & 1) *target |= bit;
-      }
+  const int usedPlanes = depth < 8 ? depth : 8;
+  std::uint8_t* target = picture.index.data();
+  for (std::size_t i = 0; i < planeSize; ++i, target += 8) {
+    std::uint64_t eight = 0;
+    for (int plane = 0; plane < usedPlanes; ++plane) {
+      eight |= kSpread[planes[planeSize * static_cast<std::size_t>(plane) + i]] << plane;
     }
+    for (int b = 0; b < 8; ++b) target[b] = static_cast<std::uint8_t>(eight >> (8 * b));
   }
-  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
-    std::uint32_t previous = palette[0];  // hold-and-modify starts each line from colour 0
-    for (std::size_t x = 0; x < static_cast<std::size_t>(picture.width); ++x) {
-      const std::size_t at = y * static_cast<std::size_t>(picture.width) + x;
-      const std::uint8_t index = picture.index[at];
-      std::uint32_t colour;
-      if (extra == ExtraColours::HoldAndModify) {
+  if (extra == ExtraColours::HoldAndModify) {
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+      std::uint32_t previous = palette[0];  // hold-and-modify starts each line from colour 0
+      for (std::size_t x = 0; x < static_cast<std::size_t>(picture.width); ++x) {
+        const std::size_t at = y * static_cast<std::size_t>(picture.width) + x;
+        const std::uint8_t index = picture.index[at];
         const std::uint32_t value = (index & 15) * 17u;
         switch (index >> 4 & 3) {
-          case 0: colour = palette[index & 15]; break;
-          case 1: colour = (previous & 0xFFFF00) | value; break;
-          case 2: colour = (previous & 0x00FFFF) | value << 16; break;
-          default: colour = (previous & 0xFF00FF) | value << 8; break;
+          case 0: previous = palette[index & 15]; break;
+          case 1: previous = (previous & 0xFFFF00) | value; break;
+          case 2: previous = (previous & 0x00FFFF) | value << 16; break;
+          default: previous = (previous & 0xFF00FF) | value << 8; break;
         }
-      } else if (index >= 32 && index < 64 && extra == ExtraColours::HalfBrite) {
-        colour = halfBrite(palette[index - 32]);
-      } else {
-        colour = palette[index % 32];
+        picture.rgb[at] = previous;
       }
-      picture.rgb[at] = colour;
-      previous = colour;
     }
+    return picture;
   }
+  // Otherwise a pixel's colour depends on its index alone.
+  std::array<std::uint32_t, 256> colours;
+  for (std::size_t index = 0; index < colours.size(); ++index) {
+    colours[index] = index >= 32 && index < 64 && extra == ExtraColours::HalfBrite ? halfBrite(palette[index - 32])
+                                                                                     : palette[index % 32];
+  }
+  for (std::size_t at = 0; at < pixels; ++at) picture.rgb[at] = colours[picture.index[at]];
   return picture;
 }
 

@@ -104,6 +104,58 @@ TEST(BankReader, HoldAndModifyAndHalfBriteColours) {
   EXPECT_EQ(halfBrite.rgb[4], 0x112233u);  // $0246 halved is $0123
 }
 
+TEST(BankReader, EveryPlaneBitLandsOnItsPixelAtEveryDepth) {
+  // Pixel (x, y) takes bit 7 - x % 8 of byte y * bytesPerLine + x / 8 of plane
+  // p as bit p of its index; planes past the eighth add nothing.
+  Palette palette{};
+  for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = amigaColour(static_cast<std::uint32_t>(0x0FFF - i * 0x071));
+  std::uint32_t seed = 12345;
+  const auto random = [&] { return static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 16); };
+  for (int depth = 1; depth <= 9; ++depth) {
+    for (int bytesPerLine : {1, 3}) {
+      const int height = 4;
+      const std::size_t planeSize = static_cast<std::size_t>(bytesPerLine * height);
+      std::vector<std::uint8_t> planes(planeSize * static_cast<std::size_t>(depth));
+      for (auto& byte : planes) byte = random();
+      for (const ExtraColours extra : {ExtraColours::Wrap, ExtraColours::HalfBrite, ExtraColours::HoldAndModify}) {
+        const BankPicture picture = planarPicture(planes, bytesPerLine, height, depth, palette, extra);
+        const std::string what = "depth " + std::to_string(depth) + ", " + std::to_string(bytesPerLine) + " bytes a line";
+        ASSERT_EQ(picture.width, bytesPerLine * 8) << what;
+        ASSERT_EQ(picture.index.size(), static_cast<std::size_t>(bytesPerLine * 8 * height)) << what;
+        ASSERT_EQ(picture.rgb.size(), picture.index.size()) << what;
+        for (int y = 0; y < height; ++y) {
+          std::uint32_t held = palette[0];
+          for (int x = 0; x < picture.width; ++x) {
+            int index = 0;
+            for (int p = 0; p < depth && p < 8; ++p) {
+              const std::uint8_t byte = planes[planeSize * static_cast<std::size_t>(p) +
+                                               static_cast<std::size_t>(y * bytesPerLine + x / 8)];
+              index |= ((byte >> (7 - x % 8)) & 1) << p;
+            }
+            const std::size_t at = static_cast<std::size_t>(y * picture.width + x);
+            ASSERT_EQ(picture.index[at], index) << what << " at " << x << "," << y;
+            std::uint32_t colour = palette[static_cast<std::size_t>(index % 32)];
+            if (extra == ExtraColours::HalfBrite && index >= 32 && index < 64) {
+              const std::uint32_t full = palette[static_cast<std::size_t>(index - 32)];
+              colour = ((full >> 16 & 0xFF) / 17 / 2 * 17) << 16 | ((full >> 8 & 0xFF) / 17 / 2 * 17) << 8 |
+                       (full & 0xFF) / 17 / 2 * 17;
+            } else if (extra == ExtraColours::HoldAndModify) {
+              const std::uint32_t value = static_cast<std::uint32_t>(index & 15) * 17;
+              const int control = index >> 4 & 3;
+              held = control == 0   ? palette[static_cast<std::size_t>(index & 15)]
+                     : control == 1 ? (held & 0xFFFF00) | value
+                     : control == 2 ? (held & 0x00FFFF) | value << 16
+                                    : (held & 0xFF00FF) | value << 8;
+              colour = held;
+            }
+            ASSERT_EQ(picture.rgb[at], colour) << what << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(BankReader, PackedPictureStreamsUnpackIntoPlanes) {
   // 8 x 2 pixels, 1 plane, one block of 2 lines, no screen header: grey levels.
   Bytes data;
