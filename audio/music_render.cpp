@@ -46,8 +46,6 @@ const XmpApi& xmp() {
 }
 
 
-using banks::u16At;
-using banks::u32At;
 
 constexpr std::size_t kBankHeaderSize = 20;
 // A song's header up to the end of its 16-byte name (at +12).

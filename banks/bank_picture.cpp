@@ -12,7 +12,7 @@ std::uint32_t amigaColour(std::uint32_t word) {
 
 Palette readPalette(const std::uint8_t* words) {
   Palette palette{};
-  for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = amigaColour(banks::u16At(words + 2 * i));
+  for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = amigaColour(u16At(words + 2 * i));
   return palette;
 }
 

@@ -6,8 +6,6 @@
 
 namespace zarvex {
 
-using banks::u16At;
-using banks::u32At;
 
 namespace {
 

@@ -6,8 +6,6 @@ namespace zarvex {
 
 namespace {
 
-using banks::u16At;
-using banks::u32At;
 
 constexpr std::size_t kDataStart = 20;  // after the memory bank's header
 constexpr std::size_t kScreenHeader = 90;

@@ -24,18 +24,18 @@ std::vector<Sample> readSamples(const Bank& bank) {
     if (offset > b.size() || count > b.size() - offset) fail(offset, b.size(), what);
   };
   need(kDataStart, 2, "the sample table is cut short");
-  const std::uint32_t count = banks::u16At(b.data() + kDataStart);
+  const std::uint32_t count = u16At(b.data() + kDataStart);
   need(kDataStart + 2, std::uint64_t{count} * 4, "the sample table is cut short");
   std::vector<Sample> samples;
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::size_t at = kDataStart + banks::u32At(b.data() + kDataStart + 2 + 4 * i);
+    const std::size_t at = kDataStart + u32At(b.data() + kDataStart + 2 + 4 * i);
     need(at, 14, "a sample's header lies outside the bank");
     Sample sample;
     sample.slot = static_cast<int>(i + 1);
     for (std::size_t c = 0; c < 8 && b[at + c] >= 32; ++c) sample.name.push_back(static_cast<char>(b[at + c]));
     while (!sample.name.empty() && sample.name.back() == ' ') sample.name.pop_back();
-    sample.rate = banks::u16At(b.data() + at + 8);
-    const std::uint32_t length = banks::u32At(b.data() + at + 10);
+    sample.rate = u16At(b.data() + at + 8);
+    const std::uint32_t length = u32At(b.data() + at + 10);
     need(at + 14, length, "a sample's sound runs past the bank's end");
     sample.sound = b.subspan(at + 14, length);
     samples.push_back(std::move(sample));

@@ -12,26 +12,24 @@
 #include <string>
 #include <vector>
 
+#include "big_endian.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kTargetSize = 1048576;
 
-std::uint32_t bigEndian32(const Bytes& b, std::size_t at) {
-  return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 | std::uint32_t{b[at + 2]} << 8 | b[at + 3];
-}
-
 // The program lines of a file saved with an AMOS signature, whole lines only.
 std::vector<Bytes> linesOf(const Bytes& file) {
   std::vector<Bytes> lines;
   if (file.size() < 20 || std::string(file.begin(), file.begin() + 4) != "AMOS") return lines;
-  const std::size_t end = std::min<std::size_t>(file.size(), 20 + std::size_t{bigEndian32(file, 16)});
+  const std::size_t end = std::min<std::size_t>(file.size(), 20 + std::size_t{zarvex::u32At(file.data() + 16)});
   for (std::size_t at = 20; at + 2 <= end;) {
     const std::size_t size = file[at] * 2u;
     if (size < 2 || at + size > end) break;
     // A locked or compiled procedure's body is no lines: leave it out whole.
     if (size >= 12 && file[at + 2] == 0x03 && file[at + 3] == 0x76 && (file[at + 10] & 0x30) != 0) {
-      const std::size_t endProc = at + 8 + bigEndian32(file, at + 4);
+      const std::size_t endProc = at + 8 + zarvex::u32At(file.data() + at + 4);
       if (endProc > at + size && endProc <= end) {
         at = endProc;
         continue;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "big_endian.h"
+
 namespace zarvex {
 
 inline constexpr std::size_t kAdfBlockBytes = 512;
@@ -62,8 +64,7 @@ class AdfDisk {
   }
   // The long at `offset` (at most 508) of a present block.
   std::uint32_t longAt(std::uint32_t block, std::size_t offset) const {
-    const std::uint8_t* p = m_image.data() + std::size_t{block} * kAdfBlockBytes + offset;
-    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+    return u32At(m_image.data() + std::size_t{block} * kAdfBlockBytes + offset);
   }
   std::uint8_t byteAt(std::uint32_t block, std::size_t offset) const {
     return m_image[std::size_t{block} * kAdfBlockBytes + offset];

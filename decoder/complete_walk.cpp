@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "big_endian.h"
 #include "complete_vocabulary.h"
 #include "editor_number_text.h"
 #include "listing_line.h"
@@ -110,14 +111,8 @@ class Walker {
     throw Damaged{};
   }
 
-  // Big-endian 16 bits: one load, and a byte swap on a little-endian host.
-  std::uint32_t u16(std::int64_t at) const {
-    std::uint16_t v;
-    std::memcpy(&v, m_bytes + at, sizeof v);
-    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap16(v);
-    return v;
-  }
-  std::uint32_t u32(std::int64_t at) const { return u16(at) << 16 | u16(at + 2); }
+  std::uint32_t u16(std::int64_t at) const { return u16At(m_bytes, at); }
+  std::uint32_t u32(std::int64_t at) const { return u32At(m_bytes, at); }
 
   void walkLines() {
     if (m_size < kLinesStart) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "big_endian.h"
 #include "complete_vocabulary.h"
 #include "complete_walk.h"
 #include "listing_line.h"
@@ -30,12 +31,6 @@ constexpr std::uint8_t kProcedureCompiled = 0x10;
 
 constexpr std::string_view kProcedureKeyword = "Procedure ";
 
-std::uint32_t u16At(const std::uint8_t* bytes, std::int64_t at) {
-  return std::uint32_t{bytes[at]} << 8 | bytes[at + 1];
-}
-std::uint32_t u32At(const std::uint8_t* bytes, std::int64_t at) {
-  return u16At(bytes, at) << 16 | u16At(bytes, at + 2);
-}
 
 // ISO-8859-1 upper case, as names are listed: a-z and U+00E0..U+00FE except U+00F7.
 constexpr char upperLatin1(std::uint8_t u) {

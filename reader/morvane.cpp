@@ -1,14 +1,11 @@
 #include "morvane.h"
 
+#include "big_endian.h"
+
 #include <bit>
 #include <cstring>
 
 namespace {
-
-std::uint32_t bigEndian32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 |
-         std::uint32_t{p[3]};
-}
 
 std::uint32_t littleEndian32(const std::uint8_t* p) {
   return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 |
@@ -17,10 +14,6 @@ std::uint32_t littleEndian32(const std::uint8_t* p) {
 
 std::uint64_t littleEndian64(const std::uint8_t* p) {
   return std::uint64_t{littleEndian32(p + 4)} << 32 | littleEndian32(p);
-}
-
-std::uint64_t bigEndian64(const std::uint8_t* p) {
-  return std::uint64_t{bigEndian32(p)} << 32 | bigEndian32(p + 4);
 }
 
 // Up to `count` bytes, stopping before the first zero byte.
@@ -36,10 +29,10 @@ extern "C" {
 
 BSTR getAMOSString(const std::uint8_t* record) { return copyCounted(record + 4, record[2]); }
 
-double getBSDouble(const std::uint8_t* p) { return std::bit_cast<double>(bigEndian64(p)); }
+double getBSDouble(const std::uint8_t* p) { return std::bit_cast<double>(zarvex::u64At(p)); }
 
 std::int32_t getBSLong(const std::uint8_t* p) {
-  return std::bit_cast<std::int32_t>(bigEndian32(p));
+  return std::bit_cast<std::int32_t>(zarvex::u32At(p));
 }
 
 std::int32_t getBSShort(const std::uint8_t* p) { return std::int32_t{p[0]} << 8 | p[1]; }
@@ -50,7 +43,7 @@ std::int32_t getBSShort(const std::uint8_t* p) { return std::int32_t{p[0]} << 8 
 // denormal, infinity or NaN). The mantissa's top bit becomes the implicit 1
 // without being tested, so a zero mantissa with a non-zero word reads as 1.f.
 float getBSSingle(const std::uint8_t* p) {
-  const std::uint32_t word = bigEndian32(p);
+  const std::uint32_t word = zarvex::u32At(p);
   if (word == 0) return 0.0f;
   const std::uint32_t sign = (word >> 7) & 1;
   const std::uint32_t exponent = (word & 0x7F) + 62;
