@@ -33,25 +33,24 @@ std::string temporaryName(const std::string& name) {
   return name + suffix;
 }
 
-// Writes `bytes` to a new file in the folder `folder` beside `name`, with the
-// permissions of the file it will replace, or those an ordinary open would
-// give a new one. Returns the new file's name; throws naming `path`.
-std::string writeBeside(int folder, const std::string& name, const std::string& path,
-                        std::span<const std::uint8_t> bytes) {
+// Writes `bytes` to a new file beside `path`, with the permissions of the
+// file it will replace, or those an ordinary open would give a new one.
+// Returns the new file's path; throws naming `path`.
+std::string writeBeside(const std::string& path, std::span<const std::uint8_t> bytes) {
   struct stat existing {};
-  const bool replacing = fstatat(folder, name.c_str(), &existing, 0) == 0;
+  const bool replacing = stat(path.c_str(), &existing) == 0;
   if (replacing && S_ISDIR(existing.st_mode)) fail(path, "replacing it", EISDIR);
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; fd < 0; ++attempt) {
-    temporary = temporaryName(name);
-    fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporary = temporaryName(path);
+    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && (errno != EEXIST || attempt == 100)) fail(path, "no new file can be made in its folder", errno);
   }
   const auto abandon = [&](const char* doing) {
     const int error = errno;
     close(fd);
-    unlinkat(folder, temporary.c_str(), 0);
+    unlink(temporary.c_str());
     fail(path, doing, error);
   };
   if (replacing && S_ISREG(existing.st_mode) && fchmod(fd, existing.st_mode & 07777) != 0) {
@@ -68,10 +67,20 @@ std::string writeBeside(int folder, const std::string& name, const std::string& 
   }
   if (close(fd) != 0) {
     const int error = errno;
-    unlinkat(folder, temporary.c_str(), 0);
+    unlink(temporary.c_str());
     fail(path, "closing", error);
   }
   return temporary;
+}
+
+// Runs `flush` (fsync or syncfs) on the folder `folder`; the errno of what
+// failed, or 0.
+int flushFolder(const std::string& folder, int (*flush)(int)) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int error = flush(fd) == 0 ? 0 : errno;
+  close(fd);
+  return error;
 }
 
 }  // namespace
@@ -82,35 +91,20 @@ void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   batch.commit();
 }
 
-AtomicFileBatch::~AtomicFileBatch() {
-  removePending();
-  closeFolders();
-}
-
-const AtomicFileBatch::Folder& AtomicFileBatch::folderOf(const std::string& path, const std::string& folder) {
-  const auto known = m_folders.find(folder);
-  if (known != m_folders.end()) return known->second;
-  Folder opened;
-  opened.fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (opened.fd < 0) fail(path, "no new file can be made in its folder", errno);
-  struct stat info {};
-  if (fstat(opened.fd, &info) != 0) {
-    const int error = errno;
-    close(opened.fd);
-    fail(path, "no new file can be made in its folder", error);
-  }
-  opened.device = info.st_dev;
-  return m_folders.emplace(folder, opened).first->second;
-}
+AtomicFileBatch::~AtomicFileBatch() { removePending(); }
 
 void AtomicFileBatch::add(const std::string& path, std::span<const std::uint8_t> bytes) {
   const std::filesystem::path split(path);
-  const std::string name = split.filename().string();
-  if (name.empty()) fail(path, "replacing it", EISDIR);
+  if (split.filename().empty()) fail(path, "replacing it", EISDIR);
   const std::string parent = split.parent_path().string();
-  const Folder& folder = folderOf(path, parent.empty() ? "." : parent);
-  std::string temporary = writeBeside(folder.fd, name, path, bytes);
-  m_files.push_back({&folder, name, std::move(temporary), path});
+  const std::string folder = parent.empty() ? "." : parent;
+  if (!m_folders.contains(folder)) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) fail(path, "no new file can be made in its folder", errno);
+    m_folders.emplace(folder, static_cast<std::uint64_t>(info.st_dev));
+  }
+  std::string temporary = writeBeside(path, bytes);
+  m_files.push_back({path, std::move(temporary)});
 }
 
 void AtomicFileBatch::commit() {
@@ -118,60 +112,50 @@ void AtomicFileBatch::commit() {
   // place. One file is flushed by itself; more by one flush of each file
   // system they are on, which costs about what a single file's flush does.
   if (m_files.size() == 1) {
-    const Pending& only = m_files.front();
-    const int fd = openat(only.folder->fd, only.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    const Pending only = m_files.front();
+    const int fd = open(only.temporary.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || fsync(fd) != 0) {
       const int error = errno;
       if (fd >= 0) close(fd);
       removePending();
-      closeFolders();
+      m_folders.clear();
       fail(only.path, "flushing to disk", error);
     }
     close(fd);
   } else {
     std::set<std::uint64_t> flushed;
-    for (const auto& [path, folder] : m_folders) {
-      if (!flushed.insert(folder.device).second) continue;
-      if (syncfs(folder.fd) != 0) {
-        const int error = errno;
+    for (const auto& [folder, device] : m_folders) {
+      if (!flushed.insert(device).second) continue;
+      if (const int error = flushFolder(folder, syncfs); error != 0) {
         removePending();
-        closeFolders();
-        fail(path, "flushing its new files to disk", error);
+        m_folders.clear();
+        fail(folder, "flushing its new files to disk", error);
       }
     }
   }
   for (std::size_t i = 0; i < m_files.size(); ++i) {
-    const Pending& file = m_files[i];
-    if (renameat(file.folder->fd, file.temporary.c_str(), file.folder->fd, file.name.c_str()) != 0) {
+    if (std::rename(m_files[i].temporary.c_str(), m_files[i].path.c_str()) != 0) {
       const int error = errno;
-      const std::string failed = file.path;
+      const std::string failed = m_files[i].path;
       m_files.erase(m_files.begin(), m_files.begin() + static_cast<std::ptrdiff_t>(i));
       removePending();
-      for (const auto& [path, folder] : m_folders) fsync(folder.fd);  // those in place stay there
-      closeFolders();
+      for (const auto& [folder, device] : m_folders) flushFolder(folder, fsync);  // those in place stay there
+      m_folders.clear();
       fail(failed, "replacing it", error);
     }
   }
   m_files.clear();
   // The folders' new entries reach the disk too.
-  for (const auto& [path, folder] : m_folders) {
-    if (fsync(folder.fd) != 0) {
-      const int error = errno;
-      closeFolders();
-      fail(path, "flushing the folder to disk", error);
-    }
+  std::map<std::string, std::uint64_t> folders;
+  folders.swap(m_folders);
+  for (const auto& [folder, device] : folders) {
+    if (const int error = flushFolder(folder, fsync); error != 0) fail(folder, "flushing the folder to disk", error);
   }
-  closeFolders();
 }
 
 void AtomicFileBatch::removePending() {
-  for (const Pending& file : m_files) unlinkat(file.folder->fd, file.temporary.c_str(), 0);
+  for (const Pending& file : m_files) unlink(file.temporary.c_str());
   m_files.clear();
-}
-
-void AtomicFileBatch::closeFolders() {
-  for (const auto& [path, folder] : m_folders) close(folder.fd);
-  m_folders.clear();
 }
 
 }  // namespace zarvex

@@ -46,21 +46,13 @@ class AtomicFileBatch {
   std::size_t size() const { return m_files.size(); }
 
  private:
-  struct Folder {
-    int fd = -1;
-    std::uint64_t device = 0;
-  };
   struct Pending {
-    const Folder* folder;
-    std::string name;       // the target's name in its folder
-    std::string temporary;  // the new file's name in the same folder
-    std::string path;       // as given, for messages
+    std::string path;       // the target
+    std::string temporary;  // the new file beside it
   };
-  const Folder& folderOf(const std::string& path, const std::string& folder);
   void removePending();
-  void closeFolders();
 
-  std::map<std::string, Folder> m_folders;  // by path; their descriptors stay open until commit
+  std::map<std::string, std::uint64_t> m_folders;  // the targets' folders, with the file system each is on
   std::vector<Pending> m_files;
 };
 
