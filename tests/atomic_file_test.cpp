@@ -4,6 +4,7 @@
 // or is dropped leaves each target as it was or whole, never a new file
 // beside it.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -155,6 +156,34 @@ TEST(AtomicFileBatch, ACommitThatFailsHalfwayLeavesEachTargetOldOrWhole) {
   EXPECT_EQ(contentOf(folder.file("a.txt")), "new a");
   EXPECT_EQ(contentOf(folder.file("c.txt")), "old c");
   EXPECT_EQ(entriesIn(folder.path()), (std::vector<std::string>{"a.txt", "b.txt", "b.txt/inside", "c.txt"}));
+}
+
+TEST(AtomicFileBatch, FilesInManyFoldersNeedNoDescriptorEach) {
+  // A container's members keep their folders: more folders than this
+  // process may hold descriptors.
+  testing::TempFolder folder;
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &previous), 0);
+  rlimit few = previous;
+  few.rlim_cur = 64;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &few), 0);
+  AtomicFileBatch batch;
+  bool committed = false;
+  try {
+    for (int i = 0; i < 200; ++i) {
+      const std::filesystem::path sub = folder.path() / std::to_string(i);
+      std::filesystem::create_directory(sub);
+      batch.add((sub / "x.txt").string(), bytes(std::to_string(i)));
+    }
+    batch.commit();
+    committed = true;
+  } catch (const RuntimeError& e) {
+    ADD_FAILURE() << e.description();
+  }
+  setrlimit(RLIMIT_NOFILE, &previous);
+  ASSERT_TRUE(committed);
+  EXPECT_EQ(contentOf(folder.file("199/x.txt")), "199");
+  EXPECT_EQ(entriesIn(folder.path()).size(), 400u);
 }
 
 TEST(AtomicFileBatch, AnEmptyBatchCommitsNothing) {
