@@ -21,16 +21,16 @@ namespace {
   throw RuntimeError(kErrPathAccess, "Cannot write " + path + ": " + doing + " (" + std::strerror(error) + ")");
 }
 
-// A name for a new file beside `name`: the name, ".part" and six letters and
+// A path for a new file beside `path`: the path, ".part" and six letters and
 // digits from the process and a count, so that runs writing into one folder
 // at once seldom pick the same name (the file is made only if it is new).
-std::string temporaryName(const std::string& name) {
+std::string temporaryName(const std::string& path) {
   static const unsigned long process = static_cast<unsigned long>(getpid()) * 7919u;
   static std::atomic<unsigned> count = 0;
   unsigned long value = process + count++;
   std::string suffix = ".part";
   for (int i = 0; i < 6; ++i, value /= 36) suffix.push_back("0123456789abcdefghijklmnopqrstuvwxyz"[value % 36]);
-  return name + suffix;
+  return path + suffix;
 }
 
 // Writes `bytes` to a new file beside `path`, with the permissions of the

@@ -12,7 +12,8 @@
 
 namespace zarvex {
 
-// Writes `bytes` to `path`, flushed to disk before it replaces the target.
+// Writes `bytes` to `path`, flushed to disk before it replaces the target,
+// and the folder flushed after.
 // Throws RuntimeError (75, naming the file and the reason) when the folder
 // cannot take a new file, the disk is full, or the file cannot be replaced.
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
