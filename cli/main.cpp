@@ -90,6 +90,33 @@ constexpr const char* kUsageText =
 // False when standard output takes less than all of `bytes`.
 bool writeAll(const std::string& bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size(); }
 
+// A plain listing printed piece by piece as the decoder makes it (UTF-8 or
+// the file's own ISO-8859-1), after a heading when it has one, which is
+// printed with the first piece or, for an empty listing, at the end.
+class PrintedListing final : public zarvex::TextSink {
+ public:
+  PrintedListing(bool utf8, std::string heading) : m_utf8(utf8), m_heading(std::move(heading)) {}
+
+  void take(std::string_view text) override {
+    if (!m_heading.empty()) {
+      m_written = zarvex::writeTo(stdout, {m_heading}) && m_written;
+      m_heading.clear();
+    }
+    m_written = (m_utf8 ? zarvex::writeUtf8(stdout, text) : zarvex::writeTo(stdout, {text})) && m_written;
+  }
+
+  // Once the file is listed: false when any of it could not be written.
+  bool finish() {
+    take({});
+    return m_written;
+  }
+
+ private:
+  bool m_utf8;
+  std::string m_heading;
+  bool m_written = true;
+};
+
 // Every byte written reached its destination: the last buffered bytes too.
 bool outputDelivered() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
 
@@ -240,9 +267,13 @@ int run(int argc, char** argv) {
   const auto listOne = [&](const zarvex::SourceFile& file, bool headed) {
     host.setCurrentFile(file.name);
     zarvex::ListingState state;
-    // Only what is printed is made.
+    // Only what is printed is made, and the plain listing is printed as it
+    // is made. Programs found in a folder or a container are each headed by
+    // their name.
     state.WantsDocument = output == Output::Rtf;
     state.WantsPlainListing = output != Output::Rtf;
+    PrintedListing printed(output == Output::Text, headed ? "==> " + file.name + " <==\n" : std::string());
+    if (output == Output::Text || output == Output::Asc) state.PlainListingSink = &printed;
     try {
       const auto result = file.hostPath.empty()
                               ? zarvex::ListFileBytes(file.name, file.bytes, state, host, style)
@@ -276,15 +307,12 @@ int run(int argc, char** argv) {
       status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);
       return true;
     }
-    // Programs found in a folder or a container are each headed by their name.
-    if (headed && !writeAll("==> " + file.name + " <==\n")) return false;
     switch (output) {
       case Output::Rtf:
-        return writeAll(state.RtfDocument);
+        return printed.finish() && writeAll(state.RtfDocument);
       case Output::Asc:
-        return writeAll(state.PlainListing);
       case Output::Text:
-        return zarvex::writeUtf8(stdout, state.PlainListing);
+        return printed.finish();
       case Output::Banks:
       case Output::Summary:
       case Output::Extract:

@@ -211,7 +211,7 @@ class Decoder {
         m_bytes(state.FileBytes.data()),
         m_fileLength(state.FileLength),
         m_rtf(state.RtfDocument, state.WantsDocument),
-        m_plain(state.PlainListing, state.WantsPlainListing) {}
+        m_plain(state.PlainListing, state.WantsPlainListing, state.PlainListingSink) {}
 
   LoadResult run() {
     try {
@@ -225,7 +225,9 @@ class Decoder {
         }
         m_state.RtfDocument.assign(kRtfHeader);
         m_state.PlainListing.clear();
-        if (m_state.WantsPlainListing) m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) + 16);
+        if (m_state.WantsPlainListing && m_state.PlainListingSink == nullptr) {
+          m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) + 16);
+        }
       });
       m_result.extensionCalls = 0;
       m_result.undefinedCalls = 0;

@@ -32,6 +32,7 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
   listing.text = std::move(state.PlainListing);
   listing.wantsDocument = state.WantsDocument;
   listing.wantsText = state.WantsPlainListing;
+  listing.textSink = state.PlainListingSink;
   try {
     WalkCompleteListing(fileOf(state), listing);
   } catch (const std::bad_alloc&) {

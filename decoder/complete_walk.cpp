@@ -74,7 +74,7 @@ void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
 class Walker {
  public:
   Walker(std::span<const std::uint8_t> file, CompleteListing& out)
-      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf, out.wantsDocument), m_text(out.text, out.wantsText) {}
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf, out.wantsDocument), m_text(out.text, out.wantsText, out.textSink) {}
 
   void run() {
     m_out.extensionTokens = 0;
@@ -86,7 +86,7 @@ class Walker {
     // Room for what real programs need without growing: their documents are
     // about 1.4 times the file, their texts a little less than the file.
     if (m_out.wantsDocument) m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
-    if (m_out.wantsText) m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
+    if (m_out.wantsText && m_out.textSink == nullptr) m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
     m_out.rtf.assign(kRtfHeader);
     try {
       walkLines();

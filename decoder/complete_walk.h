@@ -16,6 +16,8 @@
 #include <span>
 #include <string>
 
+#include "text_sink.h"
+
 namespace zarvex {
 
 struct CompleteListing {
@@ -36,6 +38,8 @@ struct CompleteListing {
   // written (the document keeps its header and "}").
   bool wantsDocument = true;
   bool wantsText = true;
+  // When set, the text goes here as it is made, and `text` stays empty.
+  TextSink* textSink = nullptr;
   std::int32_t extensionTokens = 0;
   std::int32_t unknownTokens = 0;
   Damage damage = Damage::None;

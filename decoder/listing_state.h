@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text_sink.h"
+
 namespace zarvex {
 
 struct ListingState {
@@ -24,6 +26,9 @@ struct ListingState {
   // apart). The window wants both.
   bool WantsDocument = true;
   bool WantsPlainListing = true;
+  // When set, the plain listing goes here piece by piece as it is made, and
+  // PlainListing stays empty.
+  TextSink* PlainListingSink = nullptr;
 };
 
 }  // namespace zarvex

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "sixteen_bytes.h"
+#include "text_sink.h"
 #include "untraced.h"
 
 namespace zarvex {
@@ -40,8 +41,10 @@ ZARVEX_HOT_UNTRACED void copyPiece(char* to, const char* from, std::size_t count
 class StringAppender {
  public:
   // An appender that does not keep (`keeps` false) counts what is written
-  // and drops it at each flush: for a listing nobody reads.
-  explicit StringAppender(std::string& out, bool keeps = true) : m_out(out), m_keeps(keeps) {}
+  // and drops it at each flush: for a listing nobody reads. One with a sink
+  // hands it what is written at each flush instead of the string.
+  explicit StringAppender(std::string& out, bool keeps = true, TextSink* sink = nullptr)
+      : m_out(out), m_keeps(keeps), m_sink(sink) {}
   ~StringAppender() {
     try {
       flush();
@@ -72,8 +75,7 @@ class StringAppender {
       m_used += count;
     } else {
       flush();
-      if (m_keeps) m_out.append(count, c);
-      m_dropped += m_keeps ? 0 : count;
+      deliver(std::string(count, c));
     }
   }
 
@@ -116,11 +118,7 @@ class StringAppender {
   // Hands what is buffered to the string.
   ZARVEX_UNTRACED void flush() {
     if (m_used == 0) return;
-    if (m_keeps) {
-      m_out.append(m_buffer, m_used);
-    } else {
-      m_dropped += m_used;
-    }
+    deliver({m_buffer, m_used});
     m_used = 0;
   }
 
@@ -130,16 +128,27 @@ class StringAppender {
   ZARVEX_UNTRACED void putLong(std::string_view text) {
     flush();
     if (text.size() > kCapacity) {
-      if (m_keeps) m_out.append(text);
-      m_dropped += m_keeps ? 0 : text.size();
+      deliver(text);
     } else {
       std::memcpy(m_buffer, text.data(), text.size());
       m_used = text.size();
     }
   }
 
+  // What was written, to the string, the sink or nowhere.
+  ZARVEX_UNTRACED void deliver(std::string_view piece) {
+    if (m_sink != nullptr) {
+      m_sink->take(piece);
+    } else if (m_keeps) {
+      m_out.append(piece);
+      return;
+    }
+    m_dropped += piece.size();
+  }
+
   std::string& m_out;
   bool m_keeps;
+  TextSink* m_sink;
   std::size_t m_dropped = 0;
   std::size_t m_used = 0;
   char m_buffer[kCapacity];

@@ -12,6 +12,7 @@
 #include "listing_style.h"
 #include "recording_host.h"
 #include "rtf_text.h"
+#include "string_appender.h"
 
 namespace zarvex {
 namespace {
@@ -78,7 +79,25 @@ TEST_P(CorpusTest, EitherListingAloneIsTheSameAsBesideTheOther) {
     const LoadResult document = ListFileBytes(GetParam(), file, documentOnly, host, style);
     EXPECT_TRUE(documentOnly.RtfDocument == both.RtfDocument) << styleName(style);
     EXPECT_TRUE(documentOnly.PlainListing.empty());
-    for (const LoadResult& one : {text, document}) {
+    // Handed over piece by piece as it is made, the plain listing is whole.
+    struct Collected : TextSink {
+      std::string text;
+      int pieces = 0;
+      void take(std::string_view piece) override {
+        text += piece;
+        ++pieces;
+      }
+    } collected;
+    ListingState streamed;
+    streamed.WantsDocument = false;
+    streamed.PlainListingSink = &collected;
+    const LoadResult piecewise = ListFileBytes(GetParam(), file, streamed, host, style);
+    EXPECT_TRUE(collected.text == both.PlainListing) << styleName(style);
+    EXPECT_TRUE(streamed.PlainListing.empty());
+    if (both.PlainListing.size() > 3 * StringAppender::kCapacity) {
+      EXPECT_GT(collected.pieces, 2) << "not held whole";
+    }
+    for (const LoadResult& one : {text, document, piecewise}) {
       EXPECT_EQ(one.outcome, whole.outcome);
       EXPECT_EQ(one.extensionCalls, whole.extensionCalls);
       EXPECT_EQ(one.undefinedCalls, whole.undefinedCalls);
