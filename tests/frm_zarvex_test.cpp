@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <filesystem>
 
 #include "amos_program_builder.h"
@@ -63,11 +64,12 @@ TEST_F(FrmZarvexTest, MenuTreeMatchesTheCommandsOffered) {
     bool enabled;
   };
   const QList<QAction*> top = w.menuBar()->actions();
-  ASSERT_EQ(top.size(), 4);
+  ASSERT_EQ(top.size(), 5);
   EXPECT_EQ(top[0]->text(), "&File");
   EXPECT_EQ(top[1]->text(), "&Edit");
   EXPECT_EQ(top[2]->text(), "&View");
   EXPECT_EQ(top[3]->text(), "&Options");
+  EXPECT_EQ(top[4]->text(), "&Help");
   const QList<QAction*> file = w.mnuFile->actions();
   ASSERT_EQ(file.size(), 10);
   const std::vector<Item> fileItems = {
@@ -307,6 +309,20 @@ TEST_F(FrmZarvexTest, FileOverTheLimitLeavesTitlePaneAndDocument) {
   EXPECT_EQ(t.window->RtfDocument(), document);
   EXPECT_EQ(t.window->FileBytes(), bytes);
   EXPECT_EQ(t.window->txtOutput->plainText(), "Print \"Hi\"7\n");
+}
+
+TEST_F(FrmZarvexTest, HelpAboutNamesTheVersionAndTheLibrariesWithoutBlocking) {
+  TestWindow t;
+  frmZarvex& w = *t.window;
+  w.mnuAbout->trigger();
+  ASSERT_EQ(t.messages->shown.size(), 1u);
+  const auto& about = t.messages->shown[0];
+  EXPECT_EQ(about.caption, "About Zarvex");
+  EXPECT_FALSE(about.waited) << "a note over the window";
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^Zarvex \\d+\\.\\d+")).match(about.text).hasMatch()) << about.text.toStdString();
+  for (const char* library : {"Qt ", "libpng ", "zlib ", "libarchive", "libxmp"}) {
+    EXPECT_TRUE(about.text.contains(QString::fromLatin1(library))) << library;
+  }
 }
 
 TEST_F(FrmZarvexTest, DecoderMessagesUseTheProgramTitleAndNoIcon) {

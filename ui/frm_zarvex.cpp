@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "about_text.h"
 #include "bank_images.h"
 #include "complete_walk.h"
 #include "bank_outputs.h"
@@ -118,6 +119,14 @@ void frmZarvex::createMenus() {
   mnuOptionHighlight->setCheckable(true);
   mnuOptionComplete = item(mnuOptions, QStringLiteral("&Complete Vocabulary"), "mnuOptionComplete");
   mnuOptionComplete->setCheckable(true);
+
+  mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+  mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+  mnuAbout = item(mnuHelp, QStringLiteral("&About Zarvex"), "mnuAbout");
+  connect(mnuAbout, &QAction::triggered, this, [this] {
+    // A note: it waits for nothing, and the window stays usable under it.
+    m_services.messages->note(this, QStringLiteral("About Zarvex"), aboutText());
+  });
 
   connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
   connect(mnuOpenFolder, &QAction::triggered, this, [this] { mnuOpenFolder_Click(); });

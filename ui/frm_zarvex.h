@@ -183,6 +183,8 @@ class frmZarvex : public QMainWindow, public ListingHost {
   QMenu* mnuOptions;
   QAction* mnuOptionHighlight;
   QAction* mnuOptionComplete;
+  QMenu* mnuHelp;
+  QAction* mnuAbout;  // Help > About Zarvex
   // The status bar's text: the listing style, and what it leaves undecoded.
   QLabel* lblStatus;
   // Under the listing while finding.
