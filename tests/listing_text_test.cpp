@@ -92,6 +92,9 @@ TEST(ListingText, AWordIsLettersDigitsAndUnderscores) {
   EXPECT_EQ(text.wordAt(23), (Range{23, 1}));
   text.setText("+ -");
   EXPECT_EQ(text.wordAt(1).length, 0);
+  text.setText("A$=PATH$+X#");
+  EXPECT_EQ(text.wordAt(5), (Range{3, 5})) << "a name's type sign is its own";
+  EXPECT_EQ(text.wordAt(10), (Range{9, 2}));
 }
 
 }  // namespace

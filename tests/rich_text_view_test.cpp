@@ -268,8 +268,27 @@ TEST_F(ListingReadingTest, SelectionAndCopyReachPastThePageInSight) {
   EXPECT_GT(view.currentLine(), view.verticalScrollBar()->pageStep() + 5) << "the view scrolled while held";
   EXPECT_GT(view.firstVisibleLine(), 5);
   // A double click takes a word.
+  view.verticalScrollBar()->setValue(0);
   mouse(QEvent::MouseButtonDblClick, QPoint(static_cast<int>(4 + 2.5 * view.fontMetrics().horizontalAdvance('M')), 10));
   EXPECT_EQ(view.selectedText(), "Print");
+}
+
+TEST_F(ListingReadingTest, SelectAllAndFindingKeepTheReadersPlace) {
+  view.verticalScrollBar()->setValue(500);
+  press(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(view.selectionLength(), view.characterCount());
+  EXPECT_EQ(view.firstVisibleLine(), 501) << "Select All does not jump to the end";
+  // A match already in sight is shown where it is; one out of sight is
+  // brought to the middle.
+  view.setSelectionStart(view.lineStart(505));
+  view.verticalScrollBar()->setValue(500);
+  view.revealCaret();
+  EXPECT_EQ(view.firstVisibleLine(), 501);
+  view.setCaret(view.lineStart(900));
+  view.verticalScrollBar()->setValue(500);
+  view.revealCaret();
+  EXPECT_GT(view.firstVisibleLine(), 880);
+  EXPECT_LT(view.firstVisibleLine(), 900);
 }
 
 TEST_F(ListingReadingTest, TheGutterNumbersTheLinesInSight) {

@@ -90,7 +90,7 @@ bool FindBar::find(bool backward) {
     note += backward ? QStringLiteral(" (wrapped to the bottom)") : QStringLiteral(" (wrapped to the top)");
   }
   m_view->select(*found, *found + static_cast<std::int32_t>(text.size()));
-  m_view->centerCaret();
+  m_view->revealCaret();
   lblNote->setText(note);
   return true;
 }

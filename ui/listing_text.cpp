@@ -207,6 +207,8 @@ ListingText::Range ListingText::wordAt(std::int32_t position) const {
   std::int32_t end = position;
   while (isWord(start - 1)) --start;
   while (isWord(end)) ++end;
+  // A name's type sign belongs to it: A$, SCORE#.
+  if (end < size() && (m_text[static_cast<std::size_t>(end)] == '$' || m_text[static_cast<std::size_t>(end)] == '#')) ++end;
   return {start, end - start};
 }
 

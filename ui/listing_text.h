@@ -60,8 +60,8 @@ class ListingText {
   // not overlap.
   std::vector<Range> findAll(std::string_view needle, bool caseSensitive, std::size_t limit) const;
 
-  // The word (letters, digits and '_') around `position`; empty when there
-  // is none there.
+  // The word (letters, digits and '_', and a name's '$' or '#' after them)
+  // around `position`; empty when there is none there.
   Range wordAt(std::int32_t position) const;
 
   // The case folding of one character, as the search without case uses it,

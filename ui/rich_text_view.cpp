@@ -71,10 +71,12 @@ RichTextView::RichTextView(QWidget* parent)
   font.setFixedPitch(true);
   setFont(font);
   // Selecting past the top or bottom edge scrolls on while the button is held.
-  m_dragScroll->setInterval(40);
+  m_dragScroll->setInterval(50);
   connect(m_dragScroll, &QTimer::timeout, this, [this] {
     const int y = m_dragAt.y();
-    const int step = y < 0 ? -1 - (-y) / m_lineHeight : y > viewport()->height() ? 1 + (y - viewport()->height()) / m_lineHeight : 0;
+    // A line a tick just past the edge, faster the farther the pointer is.
+    const int beyond = y < 0 ? -y : std::max(0, y - viewport()->height());
+    const int step = (1 + beyond / (4 * m_lineHeight)) * (y < 0 ? -1 : 1);
     verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
     moveCaretTo(positionAt(m_dragAt), true);
   });
@@ -217,7 +219,15 @@ void RichTextView::copy() const {
   QGuiApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void RichTextView::selectAll() { select(0, m_text.size()); }
+void RichTextView::selectAll() {
+  // Everything selected, the reader's place kept: the view does not jump to
+  // the end with the caret.
+  const int top = verticalScrollBar()->value();
+  const int left = horizontalScrollBar()->value();
+  select(0, m_text.size());
+  verticalScrollBar()->setValue(top);
+  horizontalScrollBar()->setValue(left);
+}
 
 // --- search ---------------------------------------------------------------
 
@@ -360,6 +370,13 @@ void RichTextView::ensureCaretVisible() {
 
 void RichTextView::centerCaret() {
   verticalScrollBar()->setValue(m_text.lineOf(m_caret) - visibleLines() / 2);
+  ensureCaretVisible();
+}
+
+void RichTextView::revealCaret() {
+  const int line = m_text.lineOf(m_caret);
+  const int top = verticalScrollBar()->value();
+  if (line < top || line >= top + visibleLines()) centerCaret();
   ensureCaretVisible();
 }
 

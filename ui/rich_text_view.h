@@ -78,8 +78,10 @@ class RichTextView : public QAbstractScrollArea, public ListingView {
   // Edit > Copy and Select All.
   void copy() const;
   void selectAll();
-  // Scrolls so that the caret's line is in the middle (Go to Line, Find).
+  // Scrolls so that the caret's line is in the middle (Go to Line, the
+  // outline); reveal only when it is out of sight (Find).
   void centerCaret();
+  void revealCaret();
 
   // Searches the characters shown (the needle is ISO-8859-1 as far as it can
   // be; one that cannot be is never found). See ListingText::find.
