@@ -16,6 +16,7 @@ namespace zarvex {
 inline bool writeTo(std::FILE* stream, std::initializer_list<std::string_view> pieces) {
   bool written = true;
   for (std::string_view piece : pieces) {
+    if (piece.empty()) continue;  // an empty view may hold no address, which fwrite must not get
     written = std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size() && written;
   }
   return written;

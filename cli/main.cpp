@@ -102,6 +102,7 @@ class PrintedListing final : public zarvex::TextSink {
       m_written = zarvex::writeTo(stdout, {m_heading}) && m_written;
       m_heading.clear();
     }
+    if (text.empty()) return;
     m_written = (m_utf8 ? zarvex::writeUtf8(stdout, text) : zarvex::writeTo(stdout, {text})) && m_written;
   }
 
