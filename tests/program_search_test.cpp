@@ -13,8 +13,8 @@
 #include "corpus.h"
 #include "latin1_text.h"
 #include "listing_style.h"
-#include "memory_listing_view.h"
 #include "program_search.h"
+#include "silent_host.h"
 
 namespace zarvex {
 namespace {
@@ -271,17 +271,7 @@ TEST(ProgramSearch, ClassicSearchesRunOnThreadsBesideTheWindowsOwnListing) {
   const std::string expected = testing::readBytes(testing::corpusFolder() / "expected" / (program + ".txt"));
   int listings = 0;
   while (running > 0 || listings == 0) {
-    class Host : public ListingHost {
-     public:
-      std::string programTitle() const override { return "Zarvex"; }
-      void setWindowTitle(const std::string&) override {}
-      bool highlightTicked() const override { return true; }
-      void setHighlightTicked(bool) override {}
-      ListingView& view() override { return m_view; }
-      MessageAnswer showMessage(const std::string&, MessageButtons) override { return MessageAnswer::Ok; }
-      void showLoadSummary(const std::string&) override {}
-      MemoryListingView m_view;
-    } host;
+    SilentHost host;
     ListingState state;
     ListFileBytes(program, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, state, host,
                   ListingStyle::Classic);
