@@ -1,6 +1,6 @@
 // txtOutput: the read-only view that shows the listing.
 //
-// Takes the listing document as RTF (see decoder/rtf_reader.h for what is
+// Takes the listing document as RTF (see decoder/document/rtf_reader.h for what is
 // understood) or, when a text does not begin with an RTF header, as plain
 // text, and paints only the lines in sight: a listing of tens of thousands
 // of lines loads, scrolls and restyles in the time of one screenful. Every

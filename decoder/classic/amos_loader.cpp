@@ -7,7 +7,6 @@
 #include <new>
 #include <string_view>
 
-#include "complete_walk.h"
 #include "file_system.h"
 #include "load_messages.h"
 #include "number_text.h"
@@ -22,26 +21,6 @@ namespace zarvex {
 std::int32_t RoundUpEven(std::int32_t n) { return (n & 1) != 0 ? n + 1 : n; }
 
 void Advance(std::int32_t& position, std::int32_t count) { position += count; }
-
-void BeginListing(ListingHost& host, ListingState& state) {
-  host.view().setTextRtf(std::string());
-  state.RtfDocument.assign(kRtfHeader);
-}
-
-void PresentListing(ListingHost& host, const ListingState& state) {
-  host.view().setTextRtf(state.RtfDocument);
-  if (!host.highlightTicked()) ShowPlainText(host);
-}
-
-void ShowPlainText(ListingHost& host) {
-  ListingView& view = host.view();
-  // The same characters: a view that can take the formatting off in place
-  // need not have them read and set again.
-  if (view.restyle(nullptr)) return;
-  const std::string text = view.plainText();
-  view.setTextRtf(std::string());
-  view.setPlainText(text);
-}
 
 std::string fileNamePart(const std::string& path) {
   const auto slash = path.find_last_of("/\\");

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "load_result.h"
 #include "text_sink.h"
 
 namespace zarvex {
@@ -45,9 +46,6 @@ struct CompleteListing {
   Damage damage = Damage::None;
   std::int64_t damageOffset = -1;  // where the damage was found; never past the file's end
 };
-
-// True when the file starts like an AMOS program ("AMOS").
-bool startsLikeAmosProgram(std::span<const std::uint8_t> file);
 
 // Lists `file`, a whole program file. A damaged file is listed up to the
 // damage, then the document is closed. Enciphered procedures are listed

@@ -2,7 +2,7 @@
 // labels, in program order, each with the listing line that holds it.
 //
 // Built from the tokens, by the complete listing's reading of the program
-// (decoder/complete_walk.h): the same lines, enciphered bodies deciphered (on
+// (decoder/complete/complete_walk.h): the same lines, enciphered bodies deciphered (on
 // a copy), a compiled body passed over whole, and it stops where that listing
 // stops at damage. The entries are therefore the same in both styles; only
 // their line numbers differ, since each style lays out the program in lines

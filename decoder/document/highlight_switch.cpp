@@ -1,6 +1,6 @@
 #include "highlight_switch.h"
 
-#include "amos_loader.h"
+#include "listing_presentation.h"
 
 namespace zarvex {
 

@@ -320,7 +320,7 @@ class OutlineWalker {
   CompleteListing m_listing;
 };
 
-// The classic listing's own reading of the lines (decoder/amos_loader.cpp):
+// The classic listing's own reading of the lines (decoder/classic/amos_loader.cpp):
 // its header rules, its payload sizes, a line that ends where its tokens
 // end, and no stop at a line of length 0. Numbers the found entries by the
 // classic line that holds their program line's first byte.

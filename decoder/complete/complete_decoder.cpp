@@ -3,6 +3,7 @@
 #include <new>
 
 #include "complete_walk.h"
+#include "listing_presentation.h"
 #include "load_messages.h"
 #include "number_text.h"
 #include "rtf_text.h"

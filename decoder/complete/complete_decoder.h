@@ -4,9 +4,11 @@
 // when Highlight is unticked, then the damage and token-count messages).
 #pragma once
 
-#include "amos_loader.h"
+#include <string>
+
 #include "listing_host.h"
 #include "listing_state.h"
+#include "load_result.h"
 
 namespace zarvex {
 

@@ -18,7 +18,9 @@
 
 #include "file_system.h"
 #include "listing_host.h"
+#include "listing_presentation.h"
 #include "listing_state.h"
+#include "load_result.h"
 #include "morvane_imports.h"
 
 namespace zarvex {
@@ -26,42 +28,11 @@ namespace zarvex {
 // Files above this size are refused.
 inline constexpr std::int64_t kMaxAmosFileSize = 1048576;
 
-struct LoadResult {
-  enum class Outcome {
-    Loaded,      // decoded to the end of the program lines
-    TooBig,      // refused by the size check; nothing changed
-    Cancelled,   // the user chose Cancel on an error; the listing is cut short
-    EndedEarly,  // the program runs past the end of the file; listed up to there
-    Damaged,     // a length or distance points outside the program; listed up to there. In the
-                 // complete style also a locked procedure that cannot be deciphered: listed
-                 // whole, its body as {locked} lines
-  };
-  Outcome outcome = Outcome::Loaded;
-  std::int32_t extensionCalls = 0;
-  std::int32_t undefinedCalls = 0;
-  std::int64_t earlyEndOffset = -1;  // where the file ended early or is damaged
-  // Whether the file starts like an AMOS program; the classic listing lists
-  // any file, and its host may say that the listing may be meaningless.
-  bool startsLikeProgram = true;
-  // The errors put to the user during the load (each asking whether to go
-  // on), whatever the answer.
-  std::int32_t errorsAsked = 0;
-};
-
 // n + 1 when n is odd, else n. n must be below INT32_MAX.
 std::int32_t RoundUpEven(std::int32_t n);
 
 // Adds `count` to `position` in place.
 void Advance(std::int32_t& position, std::int32_t count);
-
-// Empties the view and restarts the document with its header.
-void BeginListing(ListingHost& host, ListingState& state);
-
-// Shows the document in the view, as plain text when Highlight is unticked.
-void PresentListing(ListingHost& host, const ListingState& state);
-
-// Replaces the view's content with its own characters, unformatted.
-void ShowPlainText(ListingHost& host);
 
 // The first steps of every load: makes the program's folder current, opens
 // the file at `path` once and checks its size. Returns the open file, or null

@@ -17,10 +17,6 @@
 
 namespace zarvex {
 
-bool startsLikeAmosProgram(std::span<const std::uint8_t> file) {
-  return file.size() >= 4 && file[0] == 'A' && file[1] == 'M' && file[2] == 'O' && file[3] == 'S';
-}
-
 namespace {
 
 constexpr std::int64_t kLinesStart = 20;
