@@ -1,21 +1,13 @@
-// LoadAmosFile: reads a tokenised AMOS program and builds its listing.
-//
-// File layout as read here (all numbers big-endian):
-//   header text up to a zero byte (n bytes), then at RoundUpEven(n + 1) a
-//   16-bit code length L, then L bytes of program lines. A file that starts
-//   with the signature "AMOS Basic " or "AMOS Pro" (16 bytes of text) has a
-//   32-bit code length at offset 16 and its lines from offset 20 instead.
-//   A line: size in 2-byte units (1 byte), indentation + 1 (1 byte), tokens.
-//   A token: a 16-bit code and a payload whose layout depends on the code.
-//
-// The listing document is RTF: a header with the colour table, one paragraph
-// ("\par" CR LF) per program line, and a closing "}".
+// LoadAmosFile: the first steps of a load (the program's folder made
+// current, the size check, the title, the file read once), then the classic
+// decoder (classic_decoder.h) lists the image.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "classic_decoder.h"
 #include "file_system.h"
 #include "listing_host.h"
 #include "listing_presentation.h"
@@ -49,12 +41,6 @@ std::unique_ptr<ReadOnlyFile> OpenCheckedFile(const std::string& path, ListingHo
 // outside the file image.
 LoadResult LoadAmosFile(const std::string& path, ListingState& state, ListingHost& host,
                         MorvaneImports& imports = MorvaneImports::program());
-
-// Steps from the file in memory onwards: decodes state.FileBytes, which must
-// hold FileLength bytes and one more zero byte, into the listing. Used by
-// LoadAmosFile, and by callers that have the image already (fuzzing, tests).
-LoadResult DecodeFileImage(ListingState& state, ListingHost& host,
-                           MorvaneImports& imports = MorvaneImports::program());
 
 // The file name part of a path: what follows its last "/" or "\".
 std::string fileNamePart(const std::string& path);

@@ -19,15 +19,10 @@ constexpr std::array<TokenVocabulary::Fragment, kRowCount> kFragments = [] {
   std::array<TokenVocabulary::Fragment, kRowCount> fragments{};
   for (std::size_t i = 0; i < kRowCount; ++i) {
     const std::string_view keyword = kRows[i].text;
-    // Empty rows would make fragment() and lookup() disagree; 32 bytes must
-    // hold the document form.
-    if (keyword.empty() || kOpen.size() + keyword.size() + 1 > 32) throw "a keyword the fragments cannot hold";
+    // Empty rows would make fragment() and lookup() disagree.
+    if (keyword.empty()) throw "an empty keyword";
     auto& f = fragments[i];
-    std::size_t n = 0;
-    for (char c : kOpen) f.bytes[n++] = c;
-    for (char c : keyword) f.bytes[n++] = c;
-    f.bytes[n++] = '}';
-    f.documentLength = static_cast<std::uint8_t>(n);
+    f.document = padded(std::string(kOpen) + std::string(keyword) + "}");
     f.plainLength = static_cast<std::uint8_t>(keyword.size());
   }
   return fragments;

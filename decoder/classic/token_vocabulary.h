@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "inline_text.h"
+#include "string_appender.h"
 
 namespace zarvex {
 
@@ -24,13 +25,12 @@ class TokenVocabulary {
     return row == 0 ? std::string_view{} : kRowData[row - 1].text;
   }
 
-  // A keyword as the listing document writes it, "{\\b KEYWORD}", padded so
-  // that a writer can copy a fixed 32 bytes and keep the length it needs: the
-  // document form from byte 0, the plain form (the keyword) from byte 4.
+  // A keyword as the listing document writes it, "{\\b KEYWORD}": the
+  // document form is the whole text, the plain form (the keyword alone) its
+  // plainLength characters from kPlainStart.
   struct Fragment {
     static constexpr std::size_t kPlainStart = 4;
-    char bytes[40];
-    std::uint8_t documentLength;
+    PaddedText document;
     std::uint8_t plainLength;
   };
 

@@ -154,19 +154,30 @@ class StringAppender {
   char m_buffer[kCapacity];
 };
 
-// A piece of the listing's own text (a group's opening, a frame, a paragraph
-// end), padded to a block so that putFromBlock writes it with one fixed-size
-// copy.
+// A piece of the listing's own text (a keyword's group, a frame, a paragraph
+// end, a number's group), kept with spare bytes after it. The one type that
+// carries the rule of putFromBlock: a writer copies the text, or a part of it
+// that starts within its first kSlack bytes, with one fixed-size copy.
 struct PaddedText {
-  char bytes[StringAppender::kBlock]{};
-  std::size_t length = 0;
+  static constexpr std::size_t kSlack = 8;
+  char bytes[StringAppender::kBlock + kSlack]{};
+  std::uint8_t length = 0;
+
+  // Writes the whole text.
+  ZARVEX_HOT_UNTRACED void putInto(StringAppender& out) const { out.putFromBlock(bytes, length); }
+  // Writes `count` (at most a block) characters from `from` (at most kSlack).
+  ZARVEX_HOT_UNTRACED void putInto(StringAppender& out, std::size_t from, std::size_t count) const {
+    out.putFromBlock(bytes + from, count);
+  }
 };
 
+// The text as a PaddedText; one longer than a block does not compile where
+// the result is a constant.
 constexpr PaddedText padded(std::string_view text) {
   if (text.size() > StringAppender::kBlock) throw "longer than a block";
   PaddedText out;
   for (std::size_t i = 0; i < text.size(); ++i) out.bytes[i] = text[i];
-  out.length = text.size();
+  out.length = static_cast<std::uint8_t>(text.size());
   return out;
 }
 
