@@ -8,10 +8,6 @@
 
 namespace zarvex {
 
-std::int32_t RoundUpEven(std::int32_t n) { return (n & 1) != 0 ? n + 1 : n; }
-
-void Advance(std::int32_t& position, std::int32_t count) { position += count; }
-
 std::string fileNamePart(const std::string& path) {
   const auto slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);

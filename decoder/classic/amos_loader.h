@@ -21,10 +21,10 @@ namespace zarvex {
 inline constexpr std::int64_t kMaxAmosFileSize = 1048576;
 
 // n + 1 when n is odd, else n. n must be below INT32_MAX.
-std::int32_t RoundUpEven(std::int32_t n);
+inline std::int32_t RoundUpEven(std::int32_t n) { return (n & 1) != 0 ? n + 1 : n; }
 
 // Adds `count` to `position` in place.
-void Advance(std::int32_t& position, std::int32_t count);
+inline void Advance(std::int32_t& position, std::int32_t count) { position += count; }
 
 // The first steps of every load: makes the program's folder current, opens
 // the file at `path` once and checks its size. Returns the open file, or null

@@ -1,17 +1,13 @@
 #include "complete_walk.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cstring>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "big_endian.h"
+#include "complete_listing_writer.h"
 #include "complete_vocabulary.h"
-#include "editor_number_text.h"
-#include "listing_line.h"
-#include "number_text.h"
 #include "procedure_cipher.h"
 #include "rtf_text.h"
 
@@ -41,36 +37,13 @@ enum : std::uint16_t {
 constexpr std::uint8_t kProcedureEnciphered = 0x20;
 constexpr std::uint8_t kProcedureCompiled = 0x10;
 
-// ISO-8859-1 upper case: a-z and U+00E0..U+00FE except U+00F7.
-constexpr char upperLatin1(std::uint8_t u) {
-  if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 0x20);
-  return static_cast<char>(u);
-}
-
-// A name's character as listed, and whether the document escapes it: one
-// lookup per character.
-struct NameCharacter {
-  char listed;
-  bool escapes;
-};
-constexpr std::array<NameCharacter, 256> kNameCharacters = [] {
-  std::array<NameCharacter, 256> table{};
-  for (std::size_t u = 0; u < table.size(); ++u) {
-    const char c = static_cast<char>(u);
-    table[u] = {upperLatin1(static_cast<std::uint8_t>(u)), holdsRtfSpecial(std::string_view(&c, 1))};
-  }
-  return table;
-}();
-
-void appendHexDigits(std::string& out, std::uint32_t value, int digits) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 15]);
-}
-
+// Reads the program's lines and tokens, checking every length against the
+// bytes there, and says what each token is; the writer lists it. Locked and
+// compiled procedure bodies are the walk's own business.
 class Walker {
  public:
   Walker(std::span<const std::uint8_t> file, CompleteListing& out)
-      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_rtf(out.rtf, out.wantsDocument), m_text(out.text, out.wantsText, out.textSink) {}
+      : m_bytes(file.data()), m_size(static_cast<std::int64_t>(file.size())), m_out(out), m_write(out) {}
 
   void run() {
     m_out.extensionTokens = 0;
@@ -87,11 +60,10 @@ class Walker {
     try {
       walkLines();
     } catch (const Damaged&) {
-      if (m_lineOpen) finishLine();
+      if (m_write.lineOpen()) m_write.finishLine();
     }
-    m_rtf.flush();
+    m_write.flush();
     m_out.rtf += '}';  // the document's end, also when its lines were left out
-    m_text.flush();
   }
 
  private:
@@ -149,20 +121,8 @@ class Walker {
     }
   }
 
-  void openLine(int indentation) {
-    m_line.start(indentation);
-    m_lineOpen = true;
-  }
-
-  void finishLine() {
-    if (m_out.wantsDocument) m_line.appendRtf(m_rtf);
-    if (m_out.wantsText) m_line.appendPlain(m_text);
-    m_lineOpen = false;
-  }
-
   void walkLine(std::int64_t lineStart, std::int64_t lineEnd, int indentation) {
-    openLine(indentation);
-    m_afterName = false;
+    m_write.openLine(indentation);
     std::int64_t p = lineStart + 2;
     while (p + 2 <= lineEnd) {
       need(p, 2);
@@ -171,7 +131,7 @@ class Walker {
       p += 2;
       if (!token(code, p, lineStart, lineEnd)) break;
     }
-    finishLine();
+    m_write.finishLine();
   }
 
   // Lists one token whose payload starts at `p`, and moves `p` past it.
@@ -179,14 +139,12 @@ class Walker {
   // Inlined into the line loop: every token of every line passes here.
   [[gnu::always_inline]] bool token(std::uint16_t code, std::int64_t& p, std::int64_t lineStart, std::int64_t lineEnd) {
     const CompleteToken* row = CompleteVocabulary::token(code);
-    const bool afterName = m_afterName;
-    m_afterName = false;
     if (row == nullptr) {
       ++m_out.unknownTokens;
       if (code <= kLastNameCode) {
-        name(code, p, afterName);
+        name(code, p);
       } else {
-        unknown(code);
+        m_write.unknownCode(code);
         if (code >= kFirstLongCode && code <= kLastLongCode) skip(p, 4);
       }
       return true;
@@ -194,38 +152,32 @@ class Walker {
     // Most tokens are a keyword alone: a branch of their own, ahead of the
     // jump through the table that the rest take.
     if (row->payload == TokenPayload::None) [[likely]] {
-      keyword(*row);
+      m_write.keyword(*row);
       return true;
     }
     switch (row->payload) {
       case TokenPayload::EndOfLine:
         return false;
       case TokenPayload::Name:
-        name(code, p, afterName);
+        name(code, p);
         return true;
       case TokenPayload::Long:
         need(p, 4);
-        if (afterName) m_line.appendBlank();
-        longConstant(code, u32(p));
+        m_write.longConstant(u32(p), code == kBinary ? LongForm::Binary : code == kHex ? LongForm::Hex : LongForm::Decimal);
         p += 4;
         return true;
       case TokenPayload::Float:
         need(p, 4);
-        if (afterName) m_line.appendBlank();
-        m_scratch.clear();
-        appendEditorFloatText(m_scratch, u32(p));
-        m_line.append(m_scratch, TextStyle::Number);
+        m_write.floatConstant(u32(p));
         p += 4;
         return true;
       case TokenPayload::Double:
         need(p, 8);
-        m_scratch.clear();
-        appendEditorDoubleText(m_scratch, std::uint64_t{u32(p)} << 32 | u32(p + 4));
-        m_line.append(m_scratch, TextStyle::Number);
+        m_write.doubleConstant(std::uint64_t{u32(p)} << 32 | u32(p + 4));
         p += 8;
         return true;
       case TokenPayload::Text:
-        text(*row, p, afterName);
+        text(*row, p);
         return true;
       case TokenPayload::Extension:
         extension(p);
@@ -233,34 +185,21 @@ class Walker {
       case TokenPayload::Skip2:
       case TokenPayload::Skip4:
       case TokenPayload::Skip6:
-        keyword(*row);
+        m_write.keyword(*row);
         skip(p, row->payload == TokenPayload::Skip2 ? 2 : row->payload == TokenPayload::Skip4 ? 4 : 6);
         return true;
       case TokenPayload::Procedure:
-        keyword(*row);
+        m_write.keyword(*row);
         procedure(p, lineStart, lineEnd);
         return true;
       case TokenPayload::MachineCode:
-        keyword(*row);
+        m_write.keyword(*row);
         return false;
       case TokenPayload::None:
-        keyword(*row);
+        m_write.keyword(*row);
         return true;
     }
     return true;
-  }
-
-  void keyword(const CompleteToken& row) {
-    m_line.applyBlank(row.blank);
-    m_line.appendKeyword(row.keyword, TextStyle::Keyword, row.escapes);
-  }
-
-  void unknown(std::uint16_t code) {
-    m_line.applyBlank(BlankRule::Before);
-    m_scratch.assign(1, '{');
-    appendHexDigits(m_scratch, code, 4);
-    m_scratch += '}';
-    m_line.append(m_scratch, TextStyle::Unknown);
   }
 
   void skip(std::int64_t& p, std::int64_t count) {
@@ -269,70 +208,27 @@ class Walker {
   }
 
   // u16 link, u8 length n, u8 flags, n bytes (the name ends at its first zero).
-  void name(std::uint16_t code, std::int64_t& p, bool afterName) {
+  [[gnu::always_inline]] void name(std::uint16_t code, std::int64_t& p) {
     need(p, 4);
     const std::int64_t length = m_bytes[p + 2];
     const std::uint8_t flags = m_bytes[p + 3];
     const std::int64_t size = 4 + length + (length & 1);
     need(p, size);
-    if (afterName) m_line.appendBlank();
-    // At most 255 characters, a type suffix and a colon: built in place,
-    // appended once, with whether the document must escape any of it.
-    char text[255 + 2];
-    std::size_t count = 0;
-    bool escapes = false;
-    while (count < static_cast<std::size_t>(length) && m_bytes[p + 4 + static_cast<std::int64_t>(count)] != 0) {
-      const NameCharacter c = kNameCharacters[m_bytes[p + 4 + static_cast<std::int64_t>(count)]];
-      escapes |= c.escapes;
-      text[count] = c.listed;
-      ++count;
-    }
-    if ((flags & 3) == 1) text[count++] = '#';
-    if ((flags & 3) == 2) text[count++] = '$';
-    if (code == kLabel && !(count > 0 && text[0] >= '0' && text[0] <= '9')) text[count++] = ':';
-    m_line.appendKnown(std::string_view(text, count), TextStyle::Plain, escapes);
-    m_afterName = true;
+    m_write.name(m_bytes + p + 4, static_cast<std::size_t>(length), flags, code == kLabel);
     p += size;
   }
 
-  void longConstant(std::uint16_t code, std::uint32_t value) {
-    if (code == kBinary) {
-      m_scratch.clear();
-      appendBinaryText(m_scratch, value);
-      m_line.append(m_scratch, TextStyle::Number);
-      return;
-    }
-    // Decimal or "$" and hexadecimal, built in place: no allocation on the way.
-    char digits[16];
-    char* end = digits;
-    if (code == kHex) {
-      *end++ = '$';
-      end = writeHexText(end, value);
-    } else {
-      end = writeDecimalText(end, static_cast<std::int32_t>(value));
-    }
-    const auto count = static_cast<std::size_t>(end - digits);
-    if (count > 12) __builtin_unreachable();  // 11 digits and a sign at most; tells the compiler too
-    m_line.appendKnown(std::string_view(digits, count), TextStyle::Number, false);
-  }
-
   // u16 length n, n bytes, a pad byte when n is odd.
-  void text(const CompleteToken& row, std::int64_t& p, bool afterName) {
+  void text(const CompleteToken& row, std::int64_t& p) {
     need(p, 2);
     const std::int64_t length = u16(p);
     const std::int64_t size = 2 + length + (length & 1);
     need(p, size);
     const std::string_view bytes(reinterpret_cast<const char*>(m_bytes + p + 2), static_cast<std::size_t>(length));
     if (row.code == kRem || row.code == kQuoteRem) {
-      m_line.applyBlank(row.blank);
-      m_line.appendKeyword(row.keyword, TextStyle::Comment, row.escapes);
-      m_line.append(bytes.substr(0, bytes.find('\0')), TextStyle::Comment);
+      m_write.comment(row, bytes);
     } else {
-      if (afterName) m_line.appendBlank();
-      const char quote = row.code == kSingleQuoted ? '\'' : '"';
-      m_line.append(quote, TextStyle::String);
-      m_line.append(bytes, TextStyle::String);
-      m_line.append(quote, TextStyle::String);
+      m_write.quoted(row.code == kSingleQuoted ? '\'' : '"', bytes);
     }
     p += size;
   }
@@ -345,18 +241,11 @@ class Walker {
     p += 4;
     ++m_out.extensionTokens;
     if (const ExtensionKeyword* row = CompleteVocabulary::extension(slot, offset)) {
-      m_line.applyBlank(row->blank);
-      m_line.appendKeyword(row->keyword, TextStyle::Keyword, row->escapes);
+      m_write.extensionKeyword(*row);
       return;
     }
     ++m_out.unknownTokens;
-    m_line.applyBlank(BlankRule::Before);
-    m_scratch = "{ext ";
-    appendDecimalText(m_scratch, slot);
-    m_scratch += ':';
-    appendHexDigits(m_scratch, offset, 4);
-    m_scratch += '}';
-    m_line.append(m_scratch, TextStyle::Unknown);
+    m_write.unknownExtension(slot, offset);
   }
 
   // u32 distance, u16 size of the local variables, u8 flags, u8 key. Plain
@@ -410,12 +299,9 @@ class Walker {
   }
 
   void compiledBody(std::int64_t bodyStart, int indentation) {
-    openLine(indentation);
-    m_scratch = "{compiled procedure body, ";
-    appendDecimalText(m_scratch, static_cast<std::int32_t>(m_compiledBodyEnd - bodyStart));
-    m_scratch += " bytes}";
-    m_line.append(m_scratch, TextStyle::Marker);
-    finishLine();
+    m_write.openLine(indentation);
+    m_write.compiledBodyMarker(m_compiledBodyEnd - bodyStart);
+    m_write.finishLine();
   }
 
   // A line of a body that stays enciphered. Its first code is in clear: the
@@ -433,26 +319,26 @@ class Walker {
   }
 
   void lockedLine(int indentation) {
-    openLine(indentation);
-    m_line.append("{locked}", TextStyle::Marker);
-    finishLine();
+    m_write.openLine(indentation);
+    m_write.marker("{locked}");
+    m_write.finishLine();
   }
 
   // Only the line's first code is in clear.
   void endProcOfLockedProcedure(std::int64_t lineStart, std::int64_t lineEnd, int indentation) {
-    openLine(indentation);
+    m_write.openLine(indentation);
     if (lineEnd - lineStart >= 4) {
       need(lineStart + 2, 2);
       const auto code = static_cast<std::uint16_t>(u16(lineStart + 2));
       if (const CompleteToken* row = CompleteVocabulary::token(code)) {
-        keyword(*row);
+        m_write.keyword(*row);
       } else {
         ++m_out.unknownTokens;
-        unknown(code);
+        m_write.unknownCode(code);
       }
     }
-    if (lineEnd - lineStart > 6) m_line.append(" {locked}", TextStyle::Marker);
-    finishLine();
+    if (lineEnd - lineStart > 6) m_write.marker(" {locked}");
+    m_write.finishLine();
   }
 
   const std::uint8_t* m_bytes;  // the file's bytes, or m_copy's once a body is deciphered
@@ -463,14 +349,8 @@ class Walker {
   std::int64_t m_plainUntil = 0;        // the end of the last body deciphered
   bool m_inLockedBody = false;          // listing a body that stays enciphered
   std::int64_t m_compiledBodyEnd = -1;  // set by a compiled Procedure token of the current line
-  bool m_afterName = false;             // the last token written was a name
-  bool m_lineOpen = false;
-  ListingLine m_line;
-  std::string m_scratch;
   CompleteListing& m_out;
-  // Onto m_out's document and text; everything reaches them when run() ends.
-  StringAppender m_rtf;
-  StringAppender m_text;
+  CompleteListingWriter m_write;  // onto m_out's document and text
 };
 
 }  // namespace
