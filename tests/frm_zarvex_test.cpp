@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "amos_program_builder.h"
 #include "bank_builder.h"
@@ -282,6 +284,29 @@ TEST_F(FrmZarvexTest, DialogFilterMatchesAmosFilesRegardlessOfCase) {
   EXPECT_TRUE(dialog.matches("Game.Amos"));
   EXPECT_FALSE(dialog.matches("game.amos.txt"));
   EXPECT_FALSE(dialog.matches("game.abk"));
+}
+
+TEST(CommonDialogChoice, AFilterHoldsForItsCallOnlyAndCancellingIsNoPath) {
+  testing::ScriptedDialog dialog;
+  const QString own = QStringLiteral("AMOS Source Files (*.AMOS) | *.amos");
+  const QString banks = QStringLiteral("AMOS Bank (*.abk) | *.abk");
+  dialog.setFilter(own);
+  dialog.savePaths = {QStringLiteral("/games/sprites.abk")};
+  EXPECT_EQ(dialog.chooseSave(nullptr, banks, QStringLiteral("sprites.abk")), QStringLiteral("/games/sprites.abk"));
+  EXPECT_EQ(dialog.chooseSave(nullptr, banks, QStringLiteral("sprites.abk")), std::nullopt);  // cancelled
+  dialog.paths = {QStringLiteral("/games/Game.AMOS")};
+  EXPECT_EQ(dialog.chooseOpen(nullptr), QStringLiteral("/games/Game.AMOS"));
+  EXPECT_EQ(dialog.chooseFolder(nullptr), std::nullopt);
+  EXPECT_EQ(dialog.filtersShown, (std::vector<QString>{banks, banks, own}));
+  EXPECT_EQ(dialog.filter(), own);
+
+  // Another failure is thrown on, and the filter is back all the same.
+  class BrokenDialog : public testing::ScriptedDialog {
+    QString showOpen(QWidget*) override { throw RuntimeError(kErrPathAccess, "No disk"); }
+  } broken;
+  broken.setFilter(own);
+  EXPECT_THROW(broken.chooseOpen(nullptr, banks), RuntimeError);
+  EXPECT_EQ(broken.filter(), own);
 }
 
 TEST_F(FrmZarvexTest, OpenFailuresAreReportedWithTheDescription) {

@@ -9,8 +9,54 @@
 namespace zarvex {
 
 namespace {
+
 QString descriptionOf(const QString& filter) { return filter.section(QLatin1Char('|'), 0, 0).trimmed(); }
+
+// Runs `show`; a cancel is no path.
+template <typename Show>
+std::optional<QString> unlessCancelled(Show&& show) {
+  try {
+    return show();
+  } catch (const RuntimeError& e) {
+    if (e.number() == kErrDialogCancel) return std::nullopt;
+    throw;
+  }
+}
+
+// Sets a dialog's filter for as long as it lives.
+class FilterForOneCall {
+ public:
+  FilterForOneCall(CommonDialog& dialog, const QString& filter) : m_dialog(dialog), m_own(dialog.filter()) {
+    dialog.setFilter(filter);
+  }
+  ~FilterForOneCall() { m_dialog.setFilter(m_own); }
+  FilterForOneCall(const FilterForOneCall&) = delete;
+  FilterForOneCall& operator=(const FilterForOneCall&) = delete;
+
+ private:
+  CommonDialog& m_dialog;
+  QString m_own;
+};
+
 }  // namespace
+
+std::optional<QString> CommonDialog::chooseOpen(QWidget* parent, const QString& filter) {
+  const FilterForOneCall set(*this, filter);
+  return chooseOpen(parent);
+}
+
+std::optional<QString> CommonDialog::chooseSave(QWidget* parent, const QString& filter, const QString& suggestedName) {
+  const FilterForOneCall set(*this, filter);
+  return unlessCancelled([&] { return showSave(parent, suggestedName); });
+}
+
+std::optional<QString> CommonDialog::chooseOpen(QWidget* parent) {
+  return unlessCancelled([&] { return showOpen(parent); });
+}
+
+std::optional<QString> CommonDialog::chooseFolder(QWidget* parent) {
+  return unlessCancelled([&] { return showFolder(parent); });
+}
 
 QString CommonDialog::pattern() const { return m_filter.section(QLatin1Char('|'), 1).trimmed(); }
 

@@ -4,11 +4,13 @@
 // pattern may hold several blank-separated wildcards. Patterns match
 // file names regardless of case, so "*.amos" finds the *.AMOS files real
 // programs are saved as. Cancelling is reported as run-time error 32755, not
-// as an empty name.
+// as an empty name; the choose... calls turn it into no path, and set a
+// filter for their call only.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <utility>
 
 class QWidget;
@@ -27,6 +29,15 @@ class CommonDialog {
   virtual QString showSave(QWidget* parent, const QString& suggestedName) = 0;
   // The same for a folder to open.
   virtual QString showFolder(QWidget* parent) = 0;
+
+  // One dialog, `filter` offered for this call only (the dialog's own filter
+  // is back afterwards, whatever happens): the chosen path, or nothing when
+  // the user cancels. Any other error is thrown on.
+  std::optional<QString> chooseOpen(QWidget* parent, const QString& filter);
+  std::optional<QString> chooseSave(QWidget* parent, const QString& filter, const QString& suggestedName);
+  // The same with the dialog's own filter.
+  std::optional<QString> chooseOpen(QWidget* parent);
+  std::optional<QString> chooseFolder(QWidget* parent);
 
   void setFilter(const QString& filter) { m_filter = filter; }
   const QString& filter() const { return m_filter; }

@@ -682,16 +682,9 @@ void frmView::cmdSave_Click() {
   const QString suggested = shownOutputName();
   if (suggested.isEmpty()) return;
   CommonDialog& dialog = m_dialog ? *m_dialog : CommonDialog1;
-  const QString filter = dialog.filter();
-  dialog.setFilter(filterFor(suggested));
-  QString path;
-  try {
-    path = dialog.showSave(this, suggested);
-  } catch (const RuntimeError&) {
-    dialog.setFilter(filter);
-    return;  // cancelled
-  }
-  dialog.setFilter(filter);
+  const std::optional<QString> chosen = dialog.chooseSave(this, filterFor(suggested), suggested);
+  if (!chosen) return;
+  const QString& path = *chosen;
   QByteArray bytes;
   try {
     if (m_bank->kind == BankKind::Music) {

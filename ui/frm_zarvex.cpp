@@ -301,9 +301,11 @@ void frmZarvex::mnuOpen_Click() {
   dlgCommon.setMoreFilters({QStringLiteral("Disk images and archives (*.adf *.lha *.lzh *.zip *.tar)"),
                             QStringLiteral("All files (*)")});
   try {
-    path = dlgCommon.showOpen(this);
+    const std::optional<QString> chosen = dlgCommon.chooseOpen(this);
+    if (!chosen) return;
+    path = *chosen;
   } catch (const RuntimeError& e) {
-    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
+    reportLoadFailure(QString::fromStdString(e.description()));
     return;
   }
   openDropped(QFile::encodeName(path).toStdString());  // a bank file lists its banks, as when dropped

@@ -33,33 +33,25 @@ void frmZarvex::cmdSaveBank_Click() {
   const Bank* bank = selectedBank();
   if (bank == nullptr) return;
   const QString suggested = QString::fromStdString(bankFileStem(m_bankFileName.toStdString(), *bank) + ".abk");
-  const QString amosFilter = dlgCommon.filter();
-  dlgCommon.setFilter(QStringLiteral("AMOS Bank (*.abk) | *.abk"));
-  QString path;
-  try {
-    path = dlgCommon.showSave(this, suggested);
-  } catch (const RuntimeError&) {
-    dlgCommon.setFilter(amosFilter);
-    return;  // cancelled
-  }
-  dlgCommon.setFilter(amosFilter);
-  const QString failure = saveBytes(path, QByteArray(reinterpret_cast<const char*>(bank->bytes.data()),
+  const std::optional<QString> path =
+      dlgCommon.chooseSave(this, QStringLiteral("AMOS Bank (*.abk) | *.abk"), suggested);
+  if (!path) return;
+  const QString failure = saveBytes(*path, QByteArray(reinterpret_cast<const char*>(bank->bytes.data()),
                                                      static_cast<qsizetype>(bank->bytes.size())));
   if (!failure.isEmpty()) reportFailure(failure);
 }
 
 void frmZarvex::mnuImportAbk_Click() {
-  const QString amosFilter = dlgCommon.filter();
-  dlgCommon.setFilter(QStringLiteral("AMOS Banks (*.abk *.abs) | *.abk *.abs"));
   QString path;
   try {
-    path = dlgCommon.showOpen(this);
+    const std::optional<QString> chosen =
+        dlgCommon.chooseOpen(this, QStringLiteral("AMOS Banks (*.abk *.abs) | *.abk *.abs"));
+    if (!chosen) return;
+    path = *chosen;
   } catch (const RuntimeError& e) {
-    dlgCommon.setFilter(amosFilter);
-    if (e.number() != kErrDialogCancel) reportLoadFailure(QString::fromStdString(e.description()));
+    reportLoadFailure(QString::fromStdString(e.description()));
     return;
   }
-  dlgCommon.setFilter(amosFilter);
   importBanks(QFile::encodeName(path).toStdString());
 }
 

@@ -30,19 +30,14 @@ void frmZarvex::mnuExportRtf_Click() { exportTo(ExportFormat::Rtf, ".rtf"); }
 
 void frmZarvex::exportTo(std::optional<ExportFormat> format, const char* suggestedType) {
   if (m_state.RtfDocument.empty()) return;
-  const QString amosFilter = dlgCommon.filter();
-  dlgCommon.setFilter(format == ExportFormat::Text  ? QStringLiteral("Text (*.txt) | *.txt")
-                      : format == ExportFormat::Rtf ? QStringLiteral("RTF Document (*.rtf) | *.rtf")
-                                                    : QStringLiteral("Listings (*.rtf *.txt *.asc *.html *.htm) | "
-                                                                     "*.rtf *.txt *.asc *.html *.htm"));
-  QString path;
-  try {
-    path = dlgCommon.showSave(this, QString::fromStdString(m_fileName) + QLatin1String(suggestedType));
-  } catch (const RuntimeError&) {
-    dlgCommon.setFilter(amosFilter);
-    return;  // cancelled
-  }
-  dlgCommon.setFilter(amosFilter);
+  const QString filter = format == ExportFormat::Text  ? QStringLiteral("Text (*.txt) | *.txt")
+                         : format == ExportFormat::Rtf ? QStringLiteral("RTF Document (*.rtf) | *.rtf")
+                                                       : QStringLiteral("Listings (*.rtf *.txt *.asc *.html *.htm) | "
+                                                                        "*.rtf *.txt *.asc *.html *.htm");
+  const std::optional<QString> picked =
+      dlgCommon.chooseSave(this, filter, QString::fromStdString(m_fileName) + QLatin1String(suggestedType));
+  if (!picked) return;
+  const QString& path = *picked;
   const std::string name = QFile::encodeName(path).toStdString();
   const std::optional<ExportFormat> chosen = format ? format : exportFormatOf(name);
   if (!chosen) {
@@ -148,13 +143,9 @@ void frmZarvex::rememberRecent(const QByteArray& path) {
 }
 
 void frmZarvex::mnuOpenFolder_Click() {
-  QString folder;
-  try {
-    folder = dlgCommon.showFolder(this);
-  } catch (const RuntimeError&) {
-    return;  // cancelled
+  if (const std::optional<QString> folder = dlgCommon.chooseFolder(this)) {
+    showInNavigator(QFile::encodeName(*folder).toStdString());
   }
-  showInNavigator(QFile::encodeName(folder).toStdString());
 }
 
 void frmZarvex::showInNavigator(const std::string& place) {

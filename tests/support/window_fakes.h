@@ -67,6 +67,7 @@ class ScriptedDialog : public CommonDialog {
  public:
   QString showOpen(QWidget*) override {
     ++opened;
+    filtersShown.push_back(filter());
     if (paths.empty()) throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
     const QString path = paths.front();
     paths.pop_front();
@@ -74,6 +75,7 @@ class ScriptedDialog : public CommonDialog {
   }
   QString showSave(QWidget*, const QString& suggestedName) override {
     suggestions.push_back(suggestedName);
+    filtersShown.push_back(filter());
     if (savePaths.empty()) throw RuntimeError(kErrDialogCancel, "Cancel was selected.");
     const QString path = savePaths.front();
     savePaths.pop_front();
@@ -89,6 +91,7 @@ class ScriptedDialog : public CommonDialog {
   std::deque<QString> folders;        // answers of folder dialogs
   std::deque<QString> savePaths;      // answers of save dialogs
   std::vector<QString> suggestions;   // the names save dialogs suggested
+  std::vector<QString> filtersShown;  // the filter of each open or save dialog as it showed
   int opened = 0;
 };
 
