@@ -6,13 +6,46 @@
 #include <array>
 #include <csetjmp>
 #include <stdexcept>
+#include <string>
+
+#include "shared_library.h"
 
 namespace zarvex {
 
 namespace {
 
+#define ZARVEX_PNG_ENTRIES(X)                                                                                 \
+  X(png_create_write_struct) X(png_create_info_struct) X(png_destroy_write_struct) X(png_set_longjmp_fn)    \
+  X(png_set_write_fn) X(png_get_io_ptr) X(png_set_IHDR) X(png_set_PLTE) X(png_set_filter)                    \
+  X(png_set_compression_level) X(png_set_compression_mem_level) X(png_write_info) X(png_set_packing)         \
+  X(png_write_image) X(png_write_end)
+
+// libpng, loaded the first time a picture is encoded (see
+// platform/shared_library.h): a listing needs neither it nor the maths
+// library it brings; its entries as pointers of their own types.
+struct PngApi {
+#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
+  ZARVEX_PNG_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+  std::string missing;  // why libpng cannot be used; empty when it can
+};
+
+const PngApi& api() {
+  static const PngApi bound = [] {
+    static SharedLibrary library(ZARVEX_LIBPNG_SONAME);
+    PngApi entries;
+    bool all = true;
+#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
+    ZARVEX_PNG_ENTRIES(ZARVEX_ENTRY)
+#undef ZARVEX_ENTRY
+    if (!all) entries.missing = library.reason();
+    return entries;
+  }();
+  return bound;
+}
+
 void appendBytes(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  auto* out = static_cast<std::vector<std::uint8_t>*>(api().png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
 }
 
@@ -58,37 +91,40 @@ bool takePalette(const BankPicture& picture, PngLayout& layout) {
 // Kept apart from the making of the rows so that no object with a destructor
 // lives across libpng's error jump.
 void writePng(const PngLayout& layout, std::vector<std::uint8_t>& out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  const PngApi& lib = api();
+  if (!lib.missing.empty()) throw std::runtime_error("libpng cannot be loaded: " + lib.missing);
+  png_structp png = lib.png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) throw std::runtime_error("libpng cannot start");
-  png_infop info = png_create_info_struct(png);
+  png_infop info = lib.png_create_info_struct(png);
   if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
+    lib.png_destroy_write_struct(&png, nullptr);
     throw std::runtime_error("libpng cannot start");
   }
-  if (setjmp(png_jmpbuf(png)) != 0) {
-    png_destroy_write_struct(&png, &info);
+  // What png_jmpbuf() does, through the bound entry.
+  if (setjmp(*lib.png_set_longjmp_fn(png, longjmp, sizeof(jmp_buf))) != 0) {
+    lib.png_destroy_write_struct(&png, &info);
     throw std::runtime_error("libpng failed to encode the picture");
   }
-  png_set_write_fn(png, &out, appendBytes, flushNothing);
-  png_set_IHDR(png, info, layout.width, layout.height, layout.depth, layout.colourType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  lib.png_set_write_fn(png, &out, appendBytes, flushNothing);
+  lib.png_set_IHDR(png, info, layout.width, layout.height, layout.depth, layout.colourType, PNG_INTERLACE_NONE,
+                    PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (layout.colourType == PNG_COLOR_TYPE_PALETTE) {
-    png_set_PLTE(png, info, layout.palette.data(), layout.colours);
+    lib.png_set_PLTE(png, info, layout.palette.data(), layout.colours);
     // Neighbouring indices say nothing about each other: a filter would cost
     // time and gain nothing.
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    lib.png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   }
   // Level 1: files an eighth larger than at the default level, made in half
   // the time (BM_EncodeBankPictures). Memory level 7 halves zlib's hash table
   // and buffers; at 8, malloc hands each picture's encoder memory back to the
   // system when the picture is done and the next one faults it in again.
-  png_set_compression_level(png, Z_BEST_SPEED);
-  png_set_compression_mem_level(png, 7);
-  png_write_info(png, info);
-  if (layout.depth < 8) png_set_packing(png);
-  png_write_image(png, const_cast<png_bytepp>(layout.rows.data()));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
+  lib.png_set_compression_level(png, Z_BEST_SPEED);
+  lib.png_set_compression_mem_level(png, 7);
+  lib.png_write_info(png, info);
+  if (layout.depth < 8) lib.png_set_packing(png);
+  lib.png_write_image(png, const_cast<png_bytepp>(layout.rows.data()));
+  lib.png_write_end(png, nullptr);
+  lib.png_destroy_write_struct(&png, &info);
 }
 
 }  // namespace

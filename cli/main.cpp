@@ -1,4 +1,5 @@
 // zarvex-list: prints the listing of tokenised AMOS programs to standard output.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -6,6 +7,8 @@
 #include <string_view>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "amos_loader.h"
 #include "bank_commands.h"
@@ -92,29 +95,77 @@ bool writeAll(const std::string& bytes) { return std::fwrite(bytes.data(), 1, by
 
 // A plain listing printed piece by piece as the decoder makes it (UTF-8 or
 // the file's own ISO-8859-1), after a heading when it has one, which is
-// printed with the first piece or, for an empty listing, at the end.
+// printed with the first piece or, for an empty listing, at the end. The
+// pieces are converted straight into a buffer of its own, written when full:
+// a megabyte of listing is 32 writes, not the 256 of stdio's own buffer.
 class PrintedListing final : public zarvex::TextSink {
  public:
   PrintedListing(bool utf8, std::string heading) : m_utf8(utf8), m_heading(std::move(heading)) {}
 
   void take(std::string_view text) override {
     if (!m_heading.empty()) {
-      m_written = zarvex::writeTo(stdout, {m_heading}) && m_written;
+      put(m_heading, false);
       m_heading.clear();
     }
-    if (text.empty()) return;
-    m_written = (m_utf8 ? zarvex::writeUtf8(stdout, text) : zarvex::writeTo(stdout, {text})) && m_written;
+    put(text, m_utf8);
   }
 
   // Once the file is listed: false when any of it could not be written.
   bool finish() {
     take({});
+    writeOut();
     return m_written;
   }
 
  private:
+  static constexpr std::size_t kCapacity = 32 * 1024;
+
+  void put(std::string_view text, bool toUtf8) {
+    while (!text.empty()) {
+      // A character takes two bytes at most in UTF-8.
+      const std::size_t room = kCapacity - m_used;
+      const std::size_t count = std::min(text.size(), toUtf8 ? room / 2 : room);
+      if (count == 0) {
+        writeOut();
+        continue;
+      }
+      const std::string_view piece = text.substr(0, count);
+      if (toUtf8) {
+        m_used += zarvex::latin1ToUtf8(piece, s_buffer + m_used);
+      } else {
+        std::memcpy(s_buffer + m_used, piece.data(), count);
+        m_used += count;
+      }
+      text.remove_prefix(count);
+    }
+  }
+
+  // Past stdio, whose buffer would cut the block in two writes; what stdio
+  // holds goes first.
+  void writeOut() {
+    if (m_used == 0) return;
+    m_written = std::fflush(stdout) == 0 && writeWhole(STDOUT_FILENO, s_buffer, m_used) && m_written;
+    m_used = 0;
+  }
+
+  static bool writeWhole(int fd, const char* bytes, std::size_t count) {
+    while (count > 0) {
+      const ssize_t written = ::write(fd, bytes, count);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bytes += written;
+      count -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  // One listing is printed at a time, each emptying the buffer at its end.
+  static inline char s_buffer[kCapacity];
   bool m_utf8;
   std::string m_heading;
+  std::size_t m_used = 0;
   bool m_written = true;
 };
 

@@ -13,8 +13,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded when first needed, so invisible to dpkg-shlibdeps: archives and music.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libarchive13, libxmp4, libqt6multimedia6")
+# Loaded when first needed, so invisible to dpkg-shlibdeps: archives, music and
+# (for zarvex-list) PNG.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libarchive13, libxmp4, libpng16-16, libqt6multimedia6")
 # The reader library is found beside the programs, through their RUNPATH.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/bin")
 include(CPack)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 namespace zarvex {
 namespace {
 
@@ -21,6 +23,23 @@ TEST(NumberText, FloatTextsFollowSevenDigitGeneralFormThenListingRules) {
       {-0.25f, "-.25"},         {5.421011e-20f, "5.421011E-20"},
   };
   for (const auto& [value, text] : rows) EXPECT_EQ(floatText(value), text) << value;
+}
+
+// The window runs in the user's locale, where the decimal point may be a
+// comma: the listing keeps the period.
+TEST(NumberText, FloatTextsKeepThePeriodInALocaleWithADecimalComma) {
+  const char* chosen = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8", "ru_RU.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+      chosen = name;
+      break;
+    }
+  }
+  if (chosen == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  EXPECT_EQ(floatText(2.25f), "2.25");
+  EXPECT_EQ(floatText(-0.5f), "-.5");
+  EXPECT_EQ(floatText(12345678.0f), "1.234568E+07");
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(NumberText, HexAndDecimalTexts) {

@@ -1,6 +1,6 @@
 #include "ffp_arithmetic.h"
 
-#include <cmath>
+#include <bit>
 
 namespace zarvex::ffp {
 
@@ -27,11 +27,15 @@ void normalise(std::uint32_t& mantissa, int& exponent) {
 
 std::uint32_t shiftedRight(std::uint32_t value, int places) { return places >= 32 ? 0 : value >> places; }
 
+// 2 to the power `e`, exactly, for the exponents an FFP number gives
+// (-88 to 39): the double with that exponent and no mantissa bits.
+double twoToThe(int e) { return std::bit_cast<double>(static_cast<std::uint64_t>(1023 + e) << 52); }
+
 }  // namespace
 
 double toDouble(Ffp a) {
   if (isZero(a)) return 0.0;
-  const double magnitude = std::ldexp(static_cast<double>(a >> 8), exponentOf(a) - 64 - 24);
+  const double magnitude = static_cast<double>(a >> 8) * twoToThe(exponentOf(a) - 64 - 24);
   return isNegative(a) ? -magnitude : magnitude;
 }
 
@@ -137,7 +141,8 @@ Ffp div(Ffp a, Ffp b) {
 }
 
 std::int32_t fix(Ffp a) {
-  const double value = std::trunc(toDouble(a));
+  // Within the range, the conversion drops the fraction, as FIX does.
+  const double value = toDouble(a);
   if (value >= 2147483647.0) return 2147483647;
   if (value <= -2147483648.0) return -2147483647 - 1;
   return static_cast<std::int32_t>(value);

@@ -1,6 +1,8 @@
 #include "number_text.h"
 
-#include <charconv>
+#include <locale.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "untraced.h"
@@ -82,13 +84,17 @@ ZARVEX_UNTRACED MessageNumberText messageNumberText(std::int64_t value) {
 std::string messageNumber(std::int64_t value) { return std::string(messageNumberText(value).view()); }
 
 void appendFloatText(std::string& out, float value) {
-  // General format with 7 significant digits, as C's "%.7G" writes it, but
-  // independent of the locale.
+  // General format with 7 significant digits, as C's "%.7G" writes it, by
+  // the C library's exact conversion, in the C locale on this thread
+  // whatever the program's (a window's may write a comma for the point).
+  // The C++ library's own conversion would bring the maths library into
+  // every program for one rounding-mode call, costing each start.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  const locale_t previous = uselocale(cLocale);
   char buffer[32];
-  char* end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                            std::chars_format::general, 7)
-                  .ptr;
-  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+  const int length = std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
+  uselocale(previous);
+  std::string_view text(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
 
   std::string written;
   written.reserve(text.size() + 3);
@@ -100,7 +106,7 @@ void appendFloatText(std::string& out, float value) {
   // No zero in front of the point for magnitudes below 1.
   if (text.size() > 1 && text[0] == '0' && text[1] == '.') text.remove_prefix(1);
   if (negative) written.push_back('-');
-  for (char c : text) written.push_back(c == 'e' ? 'E' : c);
+  written.append(text);
 
   if (written.find('.') == std::string::npos) written += ".0";
   if (written.front() == '.') written.insert(written.begin(), '0');
