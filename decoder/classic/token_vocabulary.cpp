@@ -19,10 +19,17 @@ constexpr std::array<TokenVocabulary::Fragment, kRowCount> kFragments = [] {
   std::array<TokenVocabulary::Fragment, kRowCount> fragments{};
   for (std::size_t i = 0; i < kRowCount; ++i) {
     const std::string_view keyword = kRows[i].text;
-    // Empty rows would make fragment() and lookup() disagree.
-    if (keyword.empty()) throw "an empty keyword";
+    // Empty rows would make fragment() and lookup() disagree; a block must
+    // hold the document form.
+    if (keyword.empty() || kOpen.size() + keyword.size() + 1 > StringAppender::kBlock) {
+      throw "a keyword the fragments cannot hold";
+    }
     auto& f = fragments[i];
-    f.document = padded(std::string(kOpen) + std::string(keyword) + "}");
+    std::size_t n = 0;
+    for (char c : kOpen) f.document.bytes[n++] = c;
+    for (char c : keyword) f.document.bytes[n++] = c;
+    f.document.bytes[n++] = '}';
+    f.document.length = static_cast<std::uint8_t>(n);
     f.plainLength = static_cast<std::uint8_t>(keyword.size());
   }
   return fragments;
