@@ -316,7 +316,7 @@ int run(int argc, char** argv) {
   host.setQuiet(quiet);
   // Lists one file: from its path on the host, or from the bytes a container
   // held. False when the output cannot be written.
-  const auto listOne = [&](const zarvex::SourceFile& file, bool headed) {
+  const auto listOne = [&](zarvex::SourceFile& file, bool headed) {
     host.setCurrentFile(file.name);
     zarvex::ListingState state;
     // Only what is printed is made, and the plain listing is printed as it
@@ -327,9 +327,10 @@ int run(int argc, char** argv) {
     PrintedListing printed(output == Output::Text, headed ? "==> " + file.name + " <==\n" : std::string());
     if (output == Output::Text || output == Output::Asc) state.PlainListingSink = &printed;
     try {
-      const auto result = file.hostPath.empty()
-                              ? zarvex::ListFileBytes(file.name, file.bytes, state, host, style)
-                              : zarvex::LoadListing(file.hostPath, state, host, style);
+      // A host program read whole when its kind was found is not read again.
+      const auto result = !file.image.empty()   ? zarvex::ListFileImage(file.name, std::move(file.image), state, host, style)
+                          : file.hostPath.empty() ? zarvex::ListFileBytes(file.name, file.bytes, state, host, style)
+                                                  : zarvex::LoadListing(file.hostPath, state, host, style);
       using Outcome = zarvex::LoadResult::Outcome;
       if (result.outcome == Outcome::TooBig) {
         status = worse(status, kCannotLoad);
@@ -396,7 +397,7 @@ int run(int argc, char** argv) {
     if (resolved.error == "ambiguous") {
       tell({"zarvex-list: ", name, ": more than one file of its container has that name (they differ in case only)\n"});
       status = worse(status, kCannotLoad);
-    } else if (!listOne(zarvex::SourceFile{name, name, {}, {}, false, zarvex::MemberKind::Other}, false)) {
+    } else if (zarvex::SourceFile named{name, name, {}, {}, false, zarvex::MemberKind::Other, false, {}}; !listOne(named, false)) {
       return reportWriteFailure();  // reports the missing file as any load does
     }
   }

@@ -41,13 +41,18 @@ std::string lastComponent(const std::string& path) {
 
 // The kind of a host file from its first bytes and its size, reading the
 // whole file only when it may be a container (whose kind can hang on its
-// size: disk images are known by it).
-MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whole) {
+// size: disk images are known by it), or when it is a program a listing
+// will want whole (into `image`, laid out as a load leaves a file image).
+MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whole,
+                        std::vector<std::uint8_t>* image = nullptr) {
   try {
     const ReadOnlyFile file(path);
     std::vector<std::uint8_t> head = file.readImage(std::min<std::int64_t>(file.size(), 512));
     head.pop_back();
     const MemberKind kind = memberKindOf(head);
+    if (kind == MemberKind::Program && image != nullptr && file.size() <= kProgramImageLimit) {
+      *image = file.readImage(file.size());
+    }
     const bool diskSized = file.size() == 901'120 || file.size() == 1'802'240;
     const bool dos = head.size() >= 3 && head[0] == 'D' && head[1] == 'O' && head[2] == 'S';
     if (kind != MemberKind::Container && !diskSized && !dos) return kind;
@@ -56,8 +61,10 @@ MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whol
     bytes.pop_back();
     const MemberKind full = memberKindOf(bytes);
     if (whole != nullptr && full == MemberKind::Container) *whole = std::move(bytes);
+    if (full != MemberKind::Program && image != nullptr) image->clear();
     return full;
   } catch (const RuntimeError&) {
+    if (image != nullptr) image->clear();
     return MemberKind::Other;
   }
 }
@@ -116,7 +123,7 @@ void walkContainer(const std::string& name, std::span<const std::uint8_t> bytes,
       walkContainer(memberName, member->bytes, depth + 1, joined(inside, member->path), use, note);
       continue;
     }
-    SourceFile file{memberName, {}, member->bytes, joined(inside, folderOf(member->path)), member->damaged, kind};
+    SourceFile file{memberName, {}, member->bytes, joined(inside, folderOf(member->path)), member->damaged, kind, false, {}};
     use(file);
   }
 }
@@ -127,13 +134,14 @@ void walkContainer(const std::string& name, std::span<const std::uint8_t> bytes,
 void walkHostFile(const std::string& path, const std::optional<std::string>& inside,
                   const std::function<void(SourceFile&)>& use, const ContainerNote& note) {
   std::vector<std::uint8_t> bytes;
-  const MemberKind kind = hostFileKind(path, &bytes);
+  std::vector<std::uint8_t> image;
+  const MemberKind kind = hostFileKind(path, &bytes, &image);
   if (kind == MemberKind::Container && !bytes.empty()) {
     walkContainer(path, bytes, 1, inside ? joined(*inside, lastComponent(path)) : std::string(), use, note);
     return;
   }
   if (kind == MemberKind::Container && note) note(path + ": too large to be a disk image or archive Zarvex reads (over 64 MiB)");
-  SourceFile file{path, path, {}, inside.value_or(std::string()), false, kind, !inside.has_value()};
+  SourceFile file{path, path, {}, inside.value_or(std::string()), false, kind, !inside.has_value(), std::move(image)};
   use(file);
 }
 
@@ -208,7 +216,7 @@ ResolvedName resolveInside(const ContainerListing& listing, const std::string& n
     const std::string memberName = name + '/' + found->path;
     const MemberKind kind = memberKindOf(found->bytes);
     if (length == parts.size()) {
-      return {SourceFile{memberName, {}, found->bytes, joined(inside, folderOf(found->path)), found->damaged, kind}, {}};
+      return {SourceFile{memberName, {}, found->bytes, joined(inside, folderOf(found->path)), found->damaged, kind, false, {}}, {}};
     }
     if (kind != MemberKind::Container || depth >= kMaxContainerDepth) return notFound();
     const ContainerListing nested = openContainer(found->bytes);
@@ -244,7 +252,9 @@ ContainerListing openContainer(std::span<const std::uint8_t> bytes) {
 
 bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note) {
   std::error_code error;
-  if (fs::is_directory(name, error)) {
+  // One look at the name: a folder, a file, or a path into a container.
+  const fs::file_status status = fs::status(name, error);
+  if (fs::is_directory(status)) {
     std::vector<std::string> files;
     for (fs::recursive_directory_iterator it(name, fs::directory_options::skip_permission_denied, error), end;
          !error && it != end; it.increment(error)) {
@@ -258,7 +268,7 @@ bool forEachSourceFile(const std::string& name, const std::function<void(SourceF
     }
     return true;
   }
-  if (fs::is_regular_file(name, error)) {
+  if (fs::is_regular_file(status)) {
     walkHostFile(name, std::nullopt, use, note);
     return true;
   }
@@ -277,7 +287,7 @@ bool forEachSourceFile(const std::string& name, const std::function<void(SourceF
 ResolvedName resolveName(const std::string& name) {
   std::error_code error;
   if (fs::is_regular_file(name, error)) {
-    SourceFile file{name, name, {}, {}, false, hostFileKind(name, nullptr)};
+    SourceFile file{name, name, {}, {}, false, hostFileKind(name, nullptr), false, {}};
     return {std::move(file), {}};
   }
   for (auto slash = name.rfind('/'); slash != std::string::npos && slash > 0; slash = name.rfind('/', slash - 1)) {

@@ -36,7 +36,16 @@ struct SourceFile {
   bool damaged = false;   // a member read only in part
   MemberKind kind = MemberKind::Other;
   bool named = false;     // the very file the name given names, not one found below it
+  // A host file that starts like a program and is no larger than
+  // kProgramImageLimit, read whole while its kind was found: its bytes and
+  // one zero byte after them, as a load lays a file image out. Empty
+  // otherwise; a reader then opens hostPath itself.
+  std::vector<std::uint8_t> image;
 };
+
+// The largest program a listing takes (1 MiB); a larger one is left to the
+// load from its path, which refuses it.
+inline constexpr std::int64_t kProgramImageLimit = 1048576;
 
 // What a walk met besides files: warnings, refusals and fatal ends, each
 // one sentence naming its container.

@@ -8,12 +8,16 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "complete_walk.h"
 #include "container_files.h"
 #include "corpus.h"
 #include "latin1_text.h"
+#include "listing_style.h"
+#include "runtime_error.h"
+#include "silent_host.h"
 #include "temp_folder.h"
 
 namespace zarvex {
@@ -66,6 +70,43 @@ std::vector<std::string> listedContainers() {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// A program found on the host is read once: whole, while its kind is found,
+// and listed from that image as a load from its path lists it.
+TEST(HostFiles, AProgramIsReadOnceAndListedFromItsImage) {
+  testing::TempFolder folder;
+  const std::string program("AMOS Basic V134 \0\0\0\x06\x03\x01\x06\x52\0\0AmBs\0\0", 32);
+  const auto write = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(folder.file(name), std::ios::binary) << bytes;
+  };
+  write("Game.AMOS", program);
+  write("Sprites.abk", std::string("AmBk\0\x01\0\0", 8));
+  write("Huge.AMOS", "AMOS" + std::string(kProgramImageLimit, 'x'));
+
+  std::map<std::string, std::vector<std::uint8_t>> images;
+  forEachSourceFile(folder.path().string(), [&](SourceFile& file) { images[file.name] = file.image; }, {});
+  std::vector<std::uint8_t> expected(program.begin(), program.end());
+  expected.push_back(0);
+  EXPECT_EQ(images.at(folder.file("Game.AMOS")), expected);
+  EXPECT_TRUE(images.at(folder.file("Sprites.abk")).empty()) << "no program";
+  EXPECT_TRUE(images.at(folder.file("Huge.AMOS")).empty()) << "left to the load, which refuses it";
+
+  for (ListingStyle style : {ListingStyle::Classic, ListingStyle::Complete}) {
+    SilentHost host;
+    ListingState fromPath, fromImage;
+    const LoadResult loaded = LoadListing(folder.file("Game.AMOS"), fromPath, host, style);
+    const LoadResult listed = ListFileImage(folder.file("Game.AMOS"), expected, fromImage, host, style);
+    EXPECT_EQ(fromImage.RtfDocument, fromPath.RtfDocument);
+    EXPECT_EQ(fromImage.PlainListing, fromPath.PlainListing);
+    EXPECT_EQ(fromImage.FileBytes, fromPath.FileBytes);
+    EXPECT_EQ(listed.outcome, loaded.outcome);
+  }
+  SilentHost host;
+  ListingState state;
+  EXPECT_THROW(ListFileImage("Game.AMOS", {'A', 'M', 'O', 'S'}, state, host, ListingStyle::Classic), RuntimeError)
+      << "an image without its zero byte";
+  EXPECT_THROW(ListFileImage("Game.AMOS", {}, state, host, ListingStyle::Classic), RuntimeError);
 }
 
 TEST(ContainerInventory, EveryContainerListsAsExpected) {

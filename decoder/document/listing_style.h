@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "amos_loader.h"
 #include "listing_host.h"
@@ -34,6 +35,12 @@ LoadResult LoadListing(const std::string& path, ListingState& state, ListingHost
 // archive), named `name`: the same size check, title and refusal as a load
 // from a path, with no file system involved.
 LoadResult ListFileBytes(const std::string& name, std::span<const std::uint8_t> bytes, ListingState& state,
+                         ListingHost& host, ListingStyle style, MorvaneImports& imports = MorvaneImports::program());
+
+// The same for a file read already as an image laid out as a load leaves it
+// (its bytes and one zero byte after them), which becomes the state's own:
+// no copy. An image not laid out so is refused with RuntimeError 75.
+LoadResult ListFileImage(const std::string& name, std::vector<std::uint8_t> image, ListingState& state,
                          ListingHost& host, ListingStyle style, MorvaneImports& imports = MorvaneImports::program());
 
 // Lists the file image already in `state` again, in `style`: no new read.
