@@ -390,7 +390,8 @@ int run(int argc, char** argv) {
         [&](const std::string& note) {
           tell({"zarvex-list: ", note, "\n"});
           status = worse(status, kDamaged);
-        });
+        },
+        zarvex::HostReads::ProgramsWhole);
     if (!written) return reportWriteFailure();
     if (found) continue;
     const zarvex::ResolvedName resolved = zarvex::resolveName(name);

@@ -132,10 +132,10 @@ void walkContainer(const std::string& name, std::span<const std::uint8_t> bytes,
 // named itself. A container's members keep their own folders below that, and
 // below the container's name when it was met in a folder.
 void walkHostFile(const std::string& path, const std::optional<std::string>& inside,
-                  const std::function<void(SourceFile&)>& use, const ContainerNote& note) {
+                  const std::function<void(SourceFile&)>& use, const ContainerNote& note, HostReads reads) {
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> image;
-  const MemberKind kind = hostFileKind(path, &bytes, &image);
+  const MemberKind kind = hostFileKind(path, &bytes, reads == HostReads::ProgramsWhole ? &image : nullptr);
   if (kind == MemberKind::Container && !bytes.empty()) {
     walkContainer(path, bytes, 1, inside ? joined(*inside, lastComponent(path)) : std::string(), use, note);
     return;
@@ -250,7 +250,8 @@ ContainerListing openContainer(std::span<const std::uint8_t> bytes) {
   return {};
 }
 
-bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note) {
+bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note,
+                       HostReads reads) {
   std::error_code error;
   // One look at the name: a folder, a file, or a path into a container.
   const fs::file_status status = fs::status(name, error);
@@ -264,12 +265,12 @@ bool forEachSourceFile(const std::string& name, const std::function<void(SourceF
     for (const std::string& file : files) {
       std::string folder = fs::path(file).parent_path().lexically_relative(name).generic_string();
       if (folder == ".") folder.clear();
-      walkHostFile(file, folder, use, note);
+      walkHostFile(file, folder, use, note, reads);
     }
     return true;
   }
   if (fs::is_regular_file(status)) {
-    walkHostFile(name, std::nullopt, use, note);
+    walkHostFile(name, std::nullopt, use, note, reads);
     return true;
   }
   ResolvedName resolved = resolveName(name);

@@ -37,7 +37,8 @@ struct SourceFile {
   MemberKind kind = MemberKind::Other;
   bool named = false;     // the very file the name given names, not one found below it
   // A host file that starts like a program and is no larger than
-  // kProgramImageLimit, read whole while its kind was found: its bytes and
+  // kProgramImageLimit, read whole while its kind was found (when the walk
+  // was asked to, HostReads::ProgramsWhole): its bytes and
   // one zero byte after them, as a load lays a file image out. Empty
   // otherwise; a reader then opens hostPath itself.
   std::vector<std::uint8_t> image;
@@ -56,7 +57,14 @@ using ContainerNote = std::function<void(const std::string& sentence)>;
 // nested containers opened to the depth limit), or a single file. Each is
 // handed to `use` with its kind; `note` hears what went wrong on the way.
 // False when `name` names nothing.
-bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note);
+//
+// With `ProgramsWhole`, a host program is read whole while its kind is found
+// (SourceFile::image), for a caller that lists every program it is handed;
+// a caller that only looks at names and kinds keeps `KindsOnly`, which reads
+// the first bytes of each file.
+enum class HostReads { KindsOnly, ProgramsWhole };
+bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note,
+                       HostReads reads = HostReads::KindsOnly);
 
 // A name typed by the user, found: the host file, or the member of the
 // container it leads into. `error` is "not found" or "ambiguous" when it

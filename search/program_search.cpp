@@ -139,13 +139,18 @@ class Search {
     m_summary.failed = true;
   }
 
-  // Lists the program named `name`, on the host at `hostPath` or in `bytes`,
-  // and hands on the lines that hold the text.
-  void program(const std::string& name, const std::string& hostPath, std::vector<std::uint8_t>&& bytes) {
+  // Lists the program named `name`, on the host at `hostPath` (unless the
+  // walk read it whole already, into `hostImage`) or in `bytes`, and hands
+  // on the lines that hold the text.
+  void program(const std::string& name, const std::string& hostPath, std::vector<std::uint8_t>&& bytes,
+               std::vector<std::uint8_t>&& hostImage = {}) {
     const bool classic = m_style == ListingStyle::Classic;
     std::vector<std::uint8_t>& image = m_state.FileBytes;  // the bytes and one zero byte after them
     try {
-      if (!hostPath.empty()) {
+      if (!hostImage.empty()) {
+        if (static_cast<std::int64_t>(hostImage.size()) - 1 > kMaxAmosFileSize) return;
+        image = std::move(hostImage);
+      } else if (!hostPath.empty()) {
         const ReadOnlyFile host(hostPath);
         if (host.size() > kMaxAmosFileSize) return;
         image = host.readImage(host.size());
@@ -243,9 +248,11 @@ SearchSummary searchPrograms(const std::vector<std::string>& names, const std::s
       const bool any = forEachSourceFile(
           name,
           [&](SourceFile& file) {
-            if (file.kind == MemberKind::Program) search.program(file.name, file.hostPath, std::move(file.bytes));
+            if (file.kind == MemberKind::Program) {
+              search.program(file.name, file.hostPath, std::move(file.bytes), std::move(file.image));
+            }
           },
-          note);
+          note, HostReads::ProgramsWhole);
       if (!any) search.nowhere(name);
     }
     return search.summary();
@@ -311,7 +318,7 @@ SearchSummary searchPrograms(const std::vector<std::string>& names, const std::s
           [&](SourceFile& file) {
             if (!progress(done, std::max(done, total))) throw Stop{};
             if (file.kind != MemberKind::Program || seen++ < skip) return;
-            search.program(file.name, file.hostPath, std::move(file.bytes));
+            search.program(file.name, file.hostPath, std::move(file.bytes), std::move(file.image));
             ++done;
           },
           {});

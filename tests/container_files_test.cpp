@@ -85,7 +85,11 @@ TEST(HostFiles, AProgramIsReadOnceAndListedFromItsImage) {
   write("Huge.AMOS", "AMOS" + std::string(kProgramImageLimit, 'x'));
 
   std::map<std::string, std::vector<std::uint8_t>> images;
-  forEachSourceFile(folder.path().string(), [&](SourceFile& file) { images[file.name] = file.image; }, {});
+  forEachSourceFile(
+      folder.path().string(), [&](SourceFile& file) { images[file.name] = file.image; }, {}, HostReads::ProgramsWhole);
+  bool anyImage = false;
+  forEachSourceFile(folder.path().string(), [&](SourceFile& file) { anyImage |= !file.image.empty(); }, {});
+  EXPECT_FALSE(anyImage) << "a walk for names and kinds reads no program whole";
   std::vector<std::uint8_t> expected(program.begin(), program.end());
   expected.push_back(0);
   EXPECT_EQ(images.at(folder.file("Game.AMOS")), expected);
