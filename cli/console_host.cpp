@@ -15,6 +15,7 @@ MessageAnswer ConsoleHost::showMessage(const std::string& text, MessageButtons) 
   // Trailing blanks pad the summary for a message box; a terminal needs none.
   while (!line.empty() && line.back() == ' ') line.pop_back();
   line += '\n';
+  if (m_beforeMessage) m_beforeMessage();
   writeTo(m_messages, {line});
   return MessageAnswer::Ok;
 }

@@ -2,9 +2,11 @@
 // messages go to standard error and every question is answered OK.
 #pragma once
 
-#include <memory>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "discarding_listing_view.h"
 #include "listing_host.h"
@@ -35,12 +37,16 @@ class ConsoleHost : public ListingHost {
   // Prefixes messages with the file they are about.
   void setCurrentFile(const std::string& file) { m_file = file; }
 
+  // Called before each message: the listing printed so far goes out first.
+  void setBeforeMessage(std::function<void()> hook) { m_beforeMessage = std::move(hook); }
+
  private:
   bool m_highlighted = true;
   std::FILE* m_messages;
   DiscardingListingView m_view;
   std::string m_file;
   bool m_quiet = false;
+  std::function<void()> m_beforeMessage;
 };
 
 }  // namespace zarvex

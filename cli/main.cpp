@@ -117,6 +117,17 @@ class PrintedListing final : public zarvex::TextSink {
     return m_written;
   }
 
+  // False once any of it could not be written.
+  bool written() const { return m_written; }
+
+  // Writes what is held now. Done before any message about the file, so
+  // that a message keeps its place after the lines it follows.
+  void writeOut() {
+    if (m_used == 0) return;
+    m_written = std::fflush(stdout) == 0 && writeWhole(STDOUT_FILENO, s_buffer, m_used) && m_written;
+    m_used = 0;
+  }
+
  private:
   static constexpr std::size_t kCapacity = 32 * 1024;
 
@@ -141,18 +152,16 @@ class PrintedListing final : public zarvex::TextSink {
   }
 
   // Past stdio, whose buffer would cut the block in two writes; what stdio
-  // holds goes first.
-  void writeOut() {
-    if (m_used == 0) return;
-    m_written = std::fflush(stdout) == 0 && writeWhole(STDOUT_FILENO, s_buffer, m_used) && m_written;
-    m_used = 0;
-  }
-
+  // holds goes first (writeOut).
   static bool writeWhole(int fd, const char* bytes, std::size_t count) {
     while (count > 0) {
       const ssize_t written = ::write(fd, bytes, count);
       if (written < 0) {
         if (errno == EINTR) continue;
+        return false;
+      }
+      if (written == 0) {
+        errno = EIO;  // nothing taken and no reason given: trying again would never end
         return false;
       }
       bytes += written;
@@ -326,6 +335,16 @@ int run(int argc, char** argv) {
     state.WantsPlainListing = output != Output::Rtf;
     PrintedListing printed(output == Output::Text, headed ? "==> " + file.name + " <==\n" : std::string());
     if (output == Output::Text || output == Output::Asc) state.PlainListingSink = &printed;
+    // Messages about the file come after what is printed of it so far.
+    host.setBeforeMessage([&printed] { printed.writeOut(); });
+    struct ForgetHook {
+      zarvex::ConsoleHost& host;
+      ~ForgetHook() { host.setBeforeMessage({}); }
+    } forgetHook{host};
+    const auto tell = [&printed](std::initializer_list<std::string_view> pieces) {
+      printed.writeOut();
+      ::tell(pieces);
+    };
     try {
       // A host program read whole when its kind was found is not read again.
       const auto result = !file.image.empty()   ? zarvex::ListFileImage(file.name, std::move(file.image), state, host, style)
@@ -358,7 +377,7 @@ int run(int argc, char** argv) {
     } catch (const zarvex::RuntimeError& e) {
       tell({"zarvex-list: ", file.name, ": Error loading file: ", e.description(), "\n"});
       status = worse(status, e.number() == zarvex::kErrOutOfMemory ? kIncomplete : kCannotLoad);
-      return true;
+      return printed.written();  // what was printed before the error went out with the message
     }
     switch (output) {
       case Output::Rtf:

@@ -130,6 +130,22 @@ TEST_F(ZarvexListFailureTest, AnAmosFileThatEndsBeforeItsLinesIsDamagedInBothSty
   EXPECT_NE(empty.err.find("at offset 0"), std::string::npos) << empty.err;
 }
 
+// Standard output and standard error in one stream: what is said of a file
+// comes after the lines printed of it, not before.
+TEST_F(ZarvexListFailureTest, AMessageAboutAFileComesAfterTheLinesPrintedOfIt) {
+  std::vector<testing::TokenLine> lines;
+  for (int i = 0; i < 3; ++i) lines.push_back(testing::TokenLine().token(0x0476).string("line " + std::to_string(i)));
+  testing::Bytes cut = testing::amosFile(lines);
+  cut.resize(cut.size() - 10);  // into the last line
+  const std::string whole = write("whole.AMOS", testing::amosFile(lines));
+  const Outcome r = run(list + " " + whole + " " + write("cut.AMOS", cut) + " 2>&1");
+  EXPECT_EQ(r.status, 3);
+  const std::size_t message = r.out.find("cut.AMOS: The file ends early");
+  ASSERT_NE(message, std::string::npos) << r.out;
+  EXPECT_LT(r.out.rfind("line 1"), message) << r.out;
+  EXPECT_GT(r.out.find("line 1", r.out.find("line 2")), r.out.find("line 2")) << "both listings: " << r.out;
+}
+
 TEST_F(ZarvexListFailureTest, AFifoIsRefusedWithoutWaiting) {
   const std::string fifo = folder.file("fifo.AMOS");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
