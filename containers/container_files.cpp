@@ -51,7 +51,12 @@ MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whol
     head.pop_back();
     const MemberKind kind = memberKindOf(head);
     if (kind == MemberKind::Program && image != nullptr && file.size() <= kProgramImageLimit) {
-      *image = file.readImage(file.size());
+      try {
+        *image = file.readImage(file.size());
+      } catch (const RuntimeError&) {
+        // Still a program: its load from the path says what went wrong.
+        image->clear();
+      }
     }
     const bool diskSized = file.size() == 901'120 || file.size() == 1'802'240;
     const bool dos = head.size() >= 3 && head[0] == 'D' && head[1] == 'O' && head[2] == 'S';
