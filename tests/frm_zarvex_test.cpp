@@ -300,12 +300,18 @@ TEST(CommonDialogChoice, AFilterHoldsForItsCallOnlyAndCancellingIsNoPath) {
   EXPECT_EQ(dialog.filtersShown, (std::vector<QString>{banks, banks, own}));
   EXPECT_EQ(dialog.filter(), own);
 
-  // Another failure is thrown on, and the filter is back all the same.
+  // Another failure of an open dialog is thrown on for its caller to
+  // report; one of a save or folder dialog is no path, as a cancel is (its
+  // callers are slots that must not throw). The filter is back either way.
   class BrokenDialog : public testing::ScriptedDialog {
     QString showOpen(QWidget*) override { throw RuntimeError(kErrPathAccess, "No disk"); }
+    QString showSave(QWidget*, const QString&) override { throw RuntimeError(kErrPathAccess, "No disk"); }
+    QString showFolder(QWidget*) override { throw RuntimeError(kErrPathAccess, "No disk"); }
   } broken;
   broken.setFilter(own);
   EXPECT_THROW(broken.chooseOpen(nullptr, banks), RuntimeError);
+  EXPECT_EQ(broken.chooseSave(nullptr, banks, QStringLiteral("a.abk")), std::nullopt);
+  EXPECT_EQ(broken.chooseFolder(nullptr), std::nullopt);
   EXPECT_EQ(broken.filter(), own);
 }
 

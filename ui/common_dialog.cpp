@@ -23,6 +23,16 @@ std::optional<QString> unlessCancelled(Show&& show) {
   }
 }
 
+// Runs `show`; a cancel or any other failure is no path.
+template <typename Show>
+std::optional<QString> unlessFailed(Show&& show) {
+  try {
+    return show();
+  } catch (const RuntimeError&) {
+    return std::nullopt;
+  }
+}
+
 // Sets a dialog's filter for as long as it lives.
 class FilterForOneCall {
  public:
@@ -47,7 +57,7 @@ std::optional<QString> CommonDialog::chooseOpen(QWidget* parent, const QString& 
 
 std::optional<QString> CommonDialog::chooseSave(QWidget* parent, const QString& filter, const QString& suggestedName) {
   const FilterForOneCall set(*this, filter);
-  return unlessCancelled([&] { return showSave(parent, suggestedName); });
+  return unlessFailed([&] { return showSave(parent, suggestedName); });
 }
 
 std::optional<QString> CommonDialog::chooseOpen(QWidget* parent) {
@@ -55,7 +65,7 @@ std::optional<QString> CommonDialog::chooseOpen(QWidget* parent) {
 }
 
 std::optional<QString> CommonDialog::chooseFolder(QWidget* parent) {
-  return unlessCancelled([&] { return showFolder(parent); });
+  return unlessFailed([&] { return showFolder(parent); });
 }
 
 QString CommonDialog::pattern() const { return m_filter.section(QLatin1Char('|'), 1).trimmed(); }

@@ -32,7 +32,9 @@ class CommonDialog {
 
   // One dialog, `filter` offered for this call only (the dialog's own filter
   // is back afterwards, whatever happens): the chosen path, or nothing when
-  // the user cancels. Any other error is thrown on.
+  // the user cancels. An open dialog throws any other error on, for its
+  // caller to report; a save or folder dialog that fails gives no path, so
+  // nothing is written or shown.
   std::optional<QString> chooseOpen(QWidget* parent, const QString& filter);
   std::optional<QString> chooseSave(QWidget* parent, const QString& filter, const QString& suggestedName);
   // The same with the dialog's own filter.
