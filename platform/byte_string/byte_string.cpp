@@ -62,23 +62,31 @@ void letGo(Header* block) {
   if (block->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) std::free(block);
 }
 
-// The calling thread's spare block. A thread-specific key gives it up when
-// the thread ends; plain C, so that the library needs no C++ runtime.
-thread_local Header* t_spare = nullptr;
+// The calling thread's spare block, kept under a thread-specific key, which
+// gives it up when the thread ends; plain C, so that the library needs no C++
+// runtime. No thread_local: in a library loaded at run time it would live in
+// thread storage allocated on first use, which the leak checker of the
+// sanitizer builds misreads (scanning it crashed the checker).
 pthread_key_t g_spareKey;
 pthread_once_t g_spareKeyOnce = PTHREAD_ONCE_INIT;
-bool g_spareKeyMade = false;
+std::atomic<bool> g_spareKeyMade{false};
 
-void giveUpSpare(void* block) {
-  t_spare = nullptr;  // a string allocated later in the thread's end gets a block of its own
-  letGo(static_cast<Header*>(block));
+// The key's value is null again by the time this runs, so a string
+// allocated later in the thread's end gets a block of its own.
+void giveUpSpare(void* block) { letGo(static_cast<Header*>(block)); }
+void makeSpareKey() {
+  g_spareKeyMade.store(pthread_key_create(&g_spareKey, giveUpSpare) == 0, std::memory_order_release);
 }
-void makeSpareKey() { g_spareKeyMade = pthread_key_create(&g_spareKey, giveUpSpare) == 0; }
+
+Header* currentSpare() {
+  if (!g_spareKeyMade.load(std::memory_order_acquire)) return nullptr;
+  return static_cast<Header*>(pthread_getspecific(g_spareKey));
+}
 
 // When the library is unloaded, ending threads must no longer call into it;
 // their spare blocks are then left to the process.
 [[gnu::destructor]] void deleteSpareKey() {
-  if (g_spareKeyMade) pthread_key_delete(g_spareKey);
+  if (g_spareKeyMade.load(std::memory_order_acquire)) pthread_key_delete(g_spareKey);
 }
 
 Header* newBlock(std::size_t size, std::uint32_t holders) {
@@ -97,20 +105,19 @@ Header* newBlock(std::size_t size, std::uint32_t holders) {
   if (block == nullptr) return nullptr;
   block->owner = pthread_self();
   pthread_once(&g_spareKeyOnce, makeSpareKey);
-  if (!g_spareKeyMade || pthread_setspecific(g_spareKey, block) != 0) {
+  if (!g_spareKeyMade.load(std::memory_order_acquire) || pthread_setspecific(g_spareKey, block) != 0) {
     // Nothing would give it up when the thread ends: a block of its own.
     block->holders.store(0, std::memory_order_relaxed);
     return block;
   }
-  // The key and the slot name the new block together from here on.
+  // The key names the new block from here on.
   if (old != nullptr) letGo(old);
-  t_spare = block;
   return block;
 }
 
 // The thread's spare block, ready to be handed out once more.
 Header* spareBlock() {
-  Header* block = t_spare;
+  Header* block = currentSpare();
   // One holder left means the caller released it: only this slot knows it.
   if (block != nullptr && block->holders.load(std::memory_order_acquire) == 1) [[likely]] {
     block->holders.store(2, std::memory_order_relaxed);
