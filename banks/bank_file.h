@@ -17,6 +17,9 @@ class BankFile {
   // sentence naming the file: missing or unreadable, larger than any bank
   // file (kMaxBankFileSize), or neither a program nor a bank file.
   static BankFile read(const std::string& path);
+  // The same from the file's image, already read (its bytes and one zero
+  // byte after them), with the same checks and messages.
+  static BankFile fromImage(const std::string& path, std::vector<std::uint8_t> image);
   // The banks of bytes already in memory.
   explicit BankFile(std::vector<std::uint8_t> bytes);
 

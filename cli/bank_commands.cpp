@@ -69,9 +69,11 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
       status = worse(status, kDamaged);
     }
   };
-  const auto readHost = [&](const std::string& path, const std::string& folder) {
+  // A host file, from the image the walk read while it found the file's kind
+  // (so each file is opened once), or from its path when it has none.
+  const auto readHost = [&](const std::string& path, const std::string& folder, std::vector<std::uint8_t> image) {
     try {
-      BankFile file = BankFile::read(path);
+      BankFile file = image.empty() ? BankFile::read(path) : BankFile::fromImage(path, std::move(image));
       const std::size_t size = file.bytes().size();
       useFile({path, std::filesystem::path(path).filename().string(), folder, size}, std::move(file), false);
     } catch (const RuntimeError& e) {
@@ -84,9 +86,9 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
         name,
         [&](SourceFile& source) {
           if (stopped) return;
-          if (source.named && !source.hostPath.empty()) return readHost(source.hostPath, {});
+          if (source.named && !source.hostPath.empty()) return readHost(source.hostPath, {}, std::move(source.image));
           if (source.kind != MemberKind::Program && source.kind != MemberKind::Bank) return;
-          if (!source.hostPath.empty()) return readHost(source.hostPath, source.inside);
+          if (!source.hostPath.empty()) return readHost(source.hostPath, source.inside, std::move(source.image));
           const std::string fileName = source.name.substr(source.name.rfind('/') + 1);
           const std::size_t size = source.bytes.size();
           useFile({source.name, fileName, source.inside, size}, BankFile(std::move(source.bytes)), source.damaged);
@@ -94,9 +96,10 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
         [&](const std::string& note) {
           writeTo(messages, {"zarvex-list: ", note, "\n"});
           status = worse(status, kDamaged);
-        });
+        },
+        HostReads::ProgramsAndBanksWhole);
     if (stopped) return kCannotLoad;
-    if (!found) readHost(name, {});  // reports what is wrong with the name
+    if (!found) readHost(name, {}, {});  // reports what is wrong with the name
   }
   return status;
 }
@@ -186,77 +189,68 @@ int writeEachBank(const std::vector<std::string>& files, std::FILE* messages, Wr
 
 namespace {
 
-// Names every output an extraction would make, making none: the kinds' readers
-// ask before making each output whether it is wanted.
-class OutputNames : public BankOutputSink {
- public:
-  explicit OutputNames(std::vector<std::string>& names) : m_names(names) {}
-  bool wants(const std::string& name) const override {
-    m_names.push_back(name);
-    return false;
-  }
-  void take(const BankOutput&) override {}
-
- private:
-  std::vector<std::string>& m_names;
-};
-
 // What one input may make at most: a hostile bank can point every entry of a
 // table at one big sound and ask for gigabytes from a small file.
 std::uint64_t outputAllowance(std::size_t inputBytes) { return 64 * std::uint64_t{inputBytes} + (64u << 20); }
 
+// The folders a run makes for container members' files, removed again (when
+// still empty) by a run that puts none of its files in place.
+class MadeFolders {
+ public:
+  void make(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path at = folder; !at.empty() && !std::filesystem::exists(at); at = at.parent_path()) {
+      missing.push_back(at);
+      if (at == at.parent_path()) break;
+    }
+    std::filesystem::create_directories(folder);
+    m_made.insert(m_made.end(), missing.rbegin(), missing.rend());  // in the order made
+  }
+  void removeEmpty() {
+    std::error_code ignored;  // a folder something else has filled stays
+    for (auto folder = m_made.rbegin(); folder != m_made.rend(); ++folder) std::filesystem::remove(*folder, ignored);
+    m_made.clear();
+  }
+ private:
+  std::vector<std::filesystem::path> m_made;
+};
+
 }  // namespace
 
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages) {
-  // First every output's name: two inputs (or one bank number twice) that
-  // would write the same file write nothing at all.
-  std::map<std::string, std::string> planned;  // target -> the input that makes it
-  std::string clash;
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  writeEachBank(files, quiet != nullptr ? quiet : messages, [&](const BankInput& input, const Bank& bank) {
-    std::vector<std::string> names;
-    OutputNames sink(names);
-    try {
-      forEachBankOutput(input.fileName, bank, sink);
-    } catch (const BankDamage&) {
-      // The names up to the damage are those that will be written.
-    }
-    for (const std::string& name : names) {
-      const std::string target = (std::filesystem::path(folder) / input.folder / name).lexically_normal().string();
-      const auto [at, fresh] = planned.emplace(target, input.name);
-      if (!fresh && clash.empty()) clash = target + " would be written for both " + at->second + " and " + input.name;
-    }
-    return int{kOk};
-  });
-  if (quiet != nullptr) std::fclose(quiet);
-  if (!clash.empty()) {
-    writeTo(messages, {"zarvex-list: nothing written: ", clash, "\n"});
-    return kCannotLoad;
-  }
-
-  // Then the files, all under new names first: one flush to disk makes them
-  // durable before any takes its place (a flush a file would cost more than
-  // the rest of the run). A file that cannot be written ends the run with
-  // none of its files in place.
+  // Every file goes under a new name beside its target first, and takes the
+  // target's place only when the whole run is written: one flush to disk
+  // makes them all durable before any is put in place (a flush a file would
+  // cost more than the rest of the run). So a run that stops early puts none
+  // of its files in place: one with a file that cannot be written, and one
+  // where two inputs (or one bank number twice) would write the same file.
   AtomicFileBatch batch;
-  bool failed = false;
+  MadeFolders folders;
+  std::map<std::string, std::string> makers;  // target -> the input that makes it
   std::map<std::string, std::uint64_t> written;  // by input
+  bool failed = false;
   const int status = writeEachBank(files, messages, [&](const BankInput& input, const Bank& bank) {
     try {
       const std::filesystem::path target = std::filesystem::path(folder) / input.folder;
-      if (!input.folder.empty()) std::filesystem::create_directories(target);
+      if (!input.folder.empty()) folders.make(target);
       std::uint64_t& total = written[input.name];
       const std::uint64_t allowance = outputAllowance(input.size);
       bool over = false;
       forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
         if (over) return;
+        const std::string path = (target / output.name).lexically_normal().string();
+        const auto [maker, fresh] = makers.emplace(path, input.name);
+        if (!fresh) {
+          throw RuntimeError(kErrPathAccess, "nothing written: " + path + " would be written for both " +
+                                                 maker->second + " and " + input.name);
+        }
         const std::vector<std::uint8_t> bytes = bankOutputFile(output);
         if (total + bytes.size() > allowance) {
           over = true;
           return;
         }
         total += bytes.size();
-        batch.add((target / output.name).string(), bytes);
+        batch.add(path, bytes);
       });
       if (!over) return int{kOk};
       writeTo(messages, {"zarvex-list: ", input.name, ": its banks would make more than ", std::to_string(allowance),
@@ -267,11 +261,16 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       throw;
     }
   });
-  if (failed) return status;  // the batch removes the files it made
+  if (failed) {
+    batch.abandon();
+    folders.removeEmpty();
+    return status;
+  }
   try {
     batch.commit();
   } catch (const RuntimeError& e) {
     writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
+    folders.removeEmpty();  // those holding files that were put in place stay
     return kCannotLoad;
   }
   return status;

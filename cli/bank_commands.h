@@ -15,7 +15,8 @@ namespace zarvex {
 int listBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
 int summariseBanks(const std::vector<std::string>& files, std::FILE* out, std::FILE* messages);
 // --extract puts a run's files in place together, each whole, after one
-// flush to disk: a file that cannot be written leaves none of them.
+// flush to disk: a file that cannot be written, or two inputs that would
+// write the same file, leave none of them.
 int extractBanks(const std::string& folder, const std::vector<std::string>& files, std::FILE* messages);
 // NAME.bankNN.music.wav for each music and tracker bank: 16-bit stereo at
 // 44,100 Hz, the song played once (at most 10 minutes).

@@ -39,22 +39,29 @@ std::string lastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether a walk that `reads` so reads a file of `kind` whole while it finds
+// the kind.
+bool readsWhole(HostReads reads, MemberKind kind) {
+  if (kind == MemberKind::Program) return reads != HostReads::KindsOnly;
+  return kind == MemberKind::Bank && reads == HostReads::ProgramsAndBanksWhole;
+}
+
 // The kind of a host file from its first bytes and its size, reading the
 // whole file only when it may be a container (whose kind can hang on its
-// size: disk images are known by it), or when it is a program a listing
+// size: disk images are known by it), or when it is a file the walk's caller
 // will want whole (into `image`, laid out as a load leaves a file image).
 MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whole,
-                        std::vector<std::uint8_t>* image = nullptr) {
+                        std::vector<std::uint8_t>* image = nullptr, HostReads reads = HostReads::KindsOnly) {
   try {
     const ReadOnlyFile file(path);
     std::vector<std::uint8_t> head = file.readImage(std::min<std::int64_t>(file.size(), 512));
     head.pop_back();
     const MemberKind kind = memberKindOf(head);
-    if (kind == MemberKind::Program && image != nullptr && file.size() <= kProgramImageLimit) {
+    if (image != nullptr && readsWhole(reads, kind) && file.size() <= kProgramImageLimit) {
       try {
         *image = file.readImage(file.size());
       } catch (const RuntimeError&) {
-        // Still a program: its load from the path says what went wrong.
+        // Still of its kind: its reader, opening the path, says what went wrong.
         image->clear();
       }
     }
@@ -66,7 +73,7 @@ MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whol
     bytes.pop_back();
     const MemberKind full = memberKindOf(bytes);
     if (whole != nullptr && full == MemberKind::Container) *whole = std::move(bytes);
-    if (full != MemberKind::Program && image != nullptr) image->clear();
+    if (full != kind && image != nullptr) image->clear();
     return full;
   } catch (const RuntimeError&) {
     if (image != nullptr) image->clear();
@@ -140,7 +147,7 @@ void walkHostFile(const std::string& path, const std::optional<std::string>& ins
                   const std::function<void(SourceFile&)>& use, const ContainerNote& note, HostReads reads) {
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> image;
-  const MemberKind kind = hostFileKind(path, &bytes, reads == HostReads::ProgramsWhole ? &image : nullptr);
+  const MemberKind kind = hostFileKind(path, &bytes, &image, reads);
   if (kind == MemberKind::Container && !bytes.empty()) {
     walkContainer(path, bytes, 1, inside ? joined(*inside, lastComponent(path)) : std::string(), use, note);
     return;

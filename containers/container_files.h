@@ -36,16 +36,17 @@ struct SourceFile {
   bool damaged = false;   // a member read only in part
   MemberKind kind = MemberKind::Other;
   bool named = false;     // the very file the name given names, not one found below it
-  // A host file that starts like a program and is no larger than
-  // kProgramImageLimit, read whole while its kind was found (when the walk
-  // was asked to, HostReads::ProgramsWhole): its bytes and
-  // one zero byte after them, as a load lays a file image out. Empty
-  // otherwise; a reader then opens hostPath itself.
+  // A host file that starts like a program (or a bank file) and is no larger
+  // than kProgramImageLimit, read whole while its kind was found when the
+  // walk was asked to (HostReads): its bytes and one zero byte after them, as
+  // a load lays a file image out. Empty otherwise; a reader then opens
+  // hostPath itself.
   std::vector<std::uint8_t> image;
 };
 
 // The largest program a listing takes (1 MiB); a larger one is left to the
-// load from its path, which refuses it.
+// load from its path, which refuses it. Bank files larger than this are read
+// from their paths too.
 inline constexpr std::int64_t kProgramImageLimit = 1048576;
 
 // What a walk met besides files: warnings, refusals and fatal ends, each
@@ -60,9 +61,10 @@ using ContainerNote = std::function<void(const std::string& sentence)>;
 //
 // With `ProgramsWhole`, a host program is read whole while its kind is found
 // (SourceFile::image), for a caller that lists every program it is handed;
-// a caller that only looks at names and kinds keeps `KindsOnly`, which reads
-// the first bytes of each file.
-enum class HostReads { KindsOnly, ProgramsWhole };
+// `ProgramsAndBanksWhole` reads bank files so too, for a caller that reads
+// the banks of every file it is handed. A caller that only looks at names
+// and kinds keeps `KindsOnly`, which reads the first bytes of each file.
+enum class HostReads { KindsOnly, ProgramsWhole, ProgramsAndBanksWhole };
 bool forEachSourceFile(const std::string& name, const std::function<void(SourceFile&)>& use, const ContainerNote& note,
                        HostReads reads = HostReads::KindsOnly);
 

@@ -43,6 +43,9 @@ class AtomicFileBatch {
   // rest removed. Either way the batch is empty after.
   void commit();
 
+  // Removes the new files added, putting none in place.
+  void abandon() { removePending(); }
+
   // Files added and not yet committed.
   std::size_t size() const { return m_files.size(); }
 

@@ -95,6 +95,13 @@ TEST(HostFiles, AProgramIsReadOnceAndListedFromItsImage) {
   EXPECT_EQ(images.at(folder.file("Game.AMOS")), expected);
   EXPECT_TRUE(images.at(folder.file("Sprites.abk")).empty()) << "no program";
   EXPECT_TRUE(images.at(folder.file("Huge.AMOS")).empty()) << "left to the load, which refuses it";
+  // A walk for the banks of every file reads bank files whole too.
+  forEachSourceFile(
+      folder.path().string(), [&](SourceFile& file) { images[file.name] = file.image; }, {},
+      HostReads::ProgramsAndBanksWhole);
+  EXPECT_EQ(images.at(folder.file("Game.AMOS")), expected);
+  EXPECT_EQ(images.at(folder.file("Sprites.abk")), (std::vector<std::uint8_t>{'A', 'm', 'B', 'k', 0, 1, 0, 0, 0}));
+  EXPECT_TRUE(images.at(folder.file("Huge.AMOS")).empty());
 
   for (ListingStyle style : {ListingStyle::Classic, ListingStyle::Complete}) {
     SilentHost host;
@@ -235,6 +242,22 @@ TEST(ContainerExtraction, MembersGoInTheirOwnFoldersUnderTheFolderNamed) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path())) {
     EXPECT_EQ(entry.path().lexically_relative(folder.path()).string().find(".."), std::string::npos);
   }
+}
+
+// Two disk images with the same members would write the same files: the run
+// writes nothing, and the member folders it made on the way are gone again.
+TEST(ContainerExtraction, TwoInputsWritingTheSameFilesLeaveNoFolderBehind) {
+  SKIP_WITHOUT_CONTAINERS();
+  testing::TempFolder folder;
+  for (const char* name : {"a.adf", "b.adf"}) {
+    std::filesystem::create_symlink(containerFolder() / "ofs_dd.adf", folder.path() / name);
+  }
+  const std::filesystem::path out = folder.path() / "out";
+  std::filesystem::create_directory(out);
+  int status = -1;
+  run("--extract '" + out.string() + "' '" + folder.file("a.adf") + "' '" + folder.file("b.adf") + "'", status);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 }  // namespace

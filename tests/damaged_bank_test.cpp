@@ -8,10 +8,12 @@
 #include <random>
 
 #include "bank_builder.h"
+#include "bank_file.h"
 #include "bank_files.h"
 #include "bank_kinds.h"
 #include "bank_outputs.h"
 #include "bank_set.h"
+#include "runtime_error.h"
 #include "temp_folder.h"
 
 namespace zarvex {
@@ -133,6 +135,36 @@ TEST(ExtractionLimits, TwoInputsThatWouldWriteTheSameFileWriteNothing) {
   std::filesystem::create_directory(out);
   EXPECT_EQ(runQuiet("--extract '" + out + "' '" + folder.file("a/Game.abk") + "' '" + folder.file("b/Game.abk") + "'"), 1);
   EXPECT_EQ(filesIn(out), 0u);
+}
+
+// A bank file taken from an image a walk read is the file read from its
+// path: the same banks, and the same refusals.
+TEST(ExtractionLimits, ABankFileFromItsImageIsTheFileFromItsPath) {
+  testing::TempFolder folder;
+  const auto bank = testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4});
+  testing::writeFile(folder.file("Game.abk"), bank);
+  std::vector<std::uint8_t> image(bank.begin(), bank.end());
+  image.push_back(0);
+  const BankFile fromPath = BankFile::read(folder.file("Game.abk"));
+  const BankFile fromImage = BankFile::fromImage(folder.file("Game.abk"), image);
+  EXPECT_TRUE(std::equal(fromPath.bytes().begin(), fromPath.bytes().end(), fromImage.bytes().begin(),
+                         fromImage.bytes().end()));
+  ASSERT_EQ(fromImage.banks().banks.size(), 1u);
+  EXPECT_EQ(fromImage.banks().banks[0].number, fromPath.banks().banks[0].number);
+
+  const auto refusal = [](const std::function<void()>& read) {
+    try {
+      read();
+    } catch (const RuntimeError& e) {
+      return e.description();
+    }
+    return std::string("no refusal");
+  };
+  testing::writeFile(folder.file("Notes.txt"), testing::Bytes{'h', 'e', 'l', 'l', 'o'});
+  EXPECT_EQ(refusal([&] { BankFile::fromImage(folder.file("Notes.txt"), {'h', 'e', 'l', 'l', 'o', 0}); }),
+            refusal([&] { BankFile::read(folder.file("Notes.txt")); }));
+  EXPECT_EQ(refusal([&] { BankFile::fromImage("Big.abk", std::vector<std::uint8_t>(kMaxBankFileSize + 2)); }),
+            "Big.abk is too big to be a bank file");
 }
 
 TEST(ExtractionLimits, ASmallFileCannotAskForGigabytesOfOutput) {
