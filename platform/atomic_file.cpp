@@ -1,5 +1,6 @@
 #include "atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,11 +35,12 @@ std::string temporaryName(const std::string& path) {
 }
 
 // Writes `bytes` to a new file beside `path`, with the permissions of the
-// file it will replace, or those an ordinary open would give a new one.
-// Returns the new file's path; throws naming `path`.
-std::string writeBeside(const std::string& path, std::span<const std::uint8_t> bytes) {
+// file it will replace, or those an ordinary open would give a new one; a
+// caller that knows no file is there says so (`mayExist` false), sparing a
+// look-up. Returns the new file's path; throws naming `path`.
+std::string writeBeside(const std::string& path, std::span<const std::uint8_t> bytes, bool mayExist) {
   struct stat existing {};
-  const bool replacing = stat(path.c_str(), &existing) == 0;
+  const bool replacing = mayExist && stat(path.c_str(), &existing) == 0;
   if (replacing && S_ISDIR(existing.st_mode)) fail(path, "replacing it", EISDIR);
   std::string temporary;
   int fd = -1;
@@ -73,6 +75,16 @@ std::string writeBeside(const std::string& path, std::span<const std::uint8_t> b
   return temporary;
 }
 
+// The names of the entries of `folder`; nothing when it cannot be read.
+std::optional<std::set<std::string>> namesIn(const std::string& folder) {
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return std::nullopt;
+  std::set<std::string> names;
+  while (const dirent* entry = readdir(listing)) names.emplace(entry->d_name);
+  closedir(listing);
+  return names;
+}
+
 // Runs `flush` (fsync or syncfs) on the folder `folder`; the errno of what
 // failed, or 0.
 int flushFolder(const std::string& folder, int (*flush)(int)) {
@@ -98,12 +110,21 @@ void AtomicFileBatch::add(const std::string& path, std::span<const std::uint8_t>
   if (split.filename().empty()) fail(path, "replacing it", EISDIR);
   const std::string parent = split.parent_path().string();
   const std::string folder = parent.empty() ? "." : parent;
-  if (!m_folders.contains(folder)) {
+  const auto [at, fresh] = m_folders.try_emplace(folder);
+  Folder& entry = at->second;
+  if (fresh) {
     struct stat info {};
-    if (stat(folder.c_str(), &info) != 0) fail(path, "no new file can be made in its folder", errno);
-    m_folders.emplace(folder, static_cast<std::uint64_t>(info.st_dev));
+    if (stat(folder.c_str(), &info) != 0) {
+      m_folders.erase(at);
+      fail(path, "no new file can be made in its folder", errno);
+    }
+    entry.device = static_cast<std::uint64_t>(info.st_dev);
   }
-  std::string temporary = writeBeside(path, bytes);
+  // One file is looked up by itself; for more, the folder's names are read
+  // once (a batch mostly fills a new or empty folder).
+  if (entry.files++ == 1) entry.names = namesIn(folder);
+  const bool mayExist = !entry.names || entry.names->contains(split.filename().string());
+  std::string temporary = writeBeside(path, bytes, mayExist);
   m_files.push_back({path, std::move(temporary)});
 }
 
@@ -124,8 +145,8 @@ void AtomicFileBatch::commit() {
     close(fd);
   } else {
     std::set<std::uint64_t> flushed;
-    for (const auto& [folder, device] : m_folders) {
-      if (!flushed.insert(device).second) continue;
+    for (const auto& [folder, entry] : m_folders) {
+      if (!flushed.insert(entry.device).second) continue;
       if (const int error = flushFolder(folder, syncfs); error != 0) {
         removePending();
         m_folders.clear();
@@ -139,16 +160,17 @@ void AtomicFileBatch::commit() {
       const std::string failed = m_files[i].path;
       m_files.erase(m_files.begin(), m_files.begin() + static_cast<std::ptrdiff_t>(i));
       removePending();
-      for (const auto& [folder, device] : m_folders) flushFolder(folder, fsync);  // those in place stay there
+      for (const auto& entry : m_folders) flushFolder(entry.first, fsync);  // those in place stay there
       m_folders.clear();
       fail(failed, "replacing it", error);
     }
   }
   m_files.clear();
   // The folders' new entries reach the disk too.
-  std::map<std::string, std::uint64_t> folders;
+  std::map<std::string, Folder> folders;
   folders.swap(m_folders);
-  for (const auto& [folder, device] : folders) {
+  for (const auto& entry : folders) {
+    const std::string& folder = entry.first;
     if (const int error = flushFolder(folder, fsync); error != 0) fail(folder, "flushing the folder to disk", error);
   }
 }

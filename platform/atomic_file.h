@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -56,7 +58,14 @@ class AtomicFileBatch {
   };
   void removePending();
 
-  std::map<std::string, std::uint64_t> m_folders;  // the targets' folders, with the file system each is on
+  struct Folder {
+    std::uint64_t device = 0;  // the file system it is on
+    int files = 0;             // files added into it
+    // Its entries' names, read when a second file goes into it: a target
+    // named by none of them needs no look-up of its own.
+    std::optional<std::set<std::string>> names;
+  };
+  std::map<std::string, Folder> m_folders;  // the targets' folders
   std::vector<Pending> m_files;
 };
 

@@ -95,6 +95,32 @@ TEST(AtomicFileBatch, FilesTakeTheirPlacesOnlyWhenCommitted) {
   EXPECT_EQ(entriesIn(folder.path()), (std::vector<std::string>{"fresh.txt", "old.txt", "sub", "sub/below.txt"}));
 }
 
+// After its first file, a batch reads a folder's names once rather than
+// looking each target up: the files already there are still found, wherever
+// they come in the batch, and so is a folder in a file's place.
+TEST(AtomicFileBatch, EveryFileReplacedInABusyFolderKeepsItsPermissions) {
+  testing::TempFolder folder;
+  const mode_t modes[] = {0600, 0640, 0604, 0644};
+  for (int i = 0; i < 4; ++i) {
+    const std::string path = folder.file("old" + std::to_string(i) + ".txt");
+    writeFileAtomically(path, bytes("before"));
+    ASSERT_EQ(chmod(path.c_str(), modes[i]), 0);
+  }
+  std::filesystem::create_directory(folder.path() / "taken.txt");
+  AtomicFileBatch batch;
+  for (int i = 0; i < 4; ++i) {
+    batch.add(folder.file("new" + std::to_string(i) + ".txt"), bytes("new"));
+    batch.add(folder.file("old" + std::to_string(i) + ".txt"), bytes("after"));
+  }
+  EXPECT_THROW(batch.add(folder.file("taken.txt"), bytes("x")), RuntimeError);
+  batch.commit();
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(contentOf(folder.file("old" + std::to_string(i) + ".txt")), "after");
+    EXPECT_EQ(modeOf(folder.file("old" + std::to_string(i) + ".txt")), modes[i]) << i;
+  }
+  EXPECT_EQ(entriesIn(folder.path()).size(), 9u);
+}
+
 TEST(AtomicFileBatch, ABatchDroppedUncommittedLeavesNoTrace) {
   testing::TempFolder folder;
   writeFileAtomically(folder.file("old.txt"), bytes("before"));
