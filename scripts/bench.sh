@@ -18,23 +18,40 @@ echo "       rendering one minute of music under 0.2 s (BM_RenderOneMinuteOfMusi
 echo "       whole, its 90 images unpacked (BM_ReadResourceBank): no goal set, for comparison"
 
 # The whole process, start to exit, as a user or script would run it; each
-# median with its goal beside it.
+# median with its goal beside it. An empty process (/bin/true) first: what
+# starting any program costs on this machine today, a floor under the rest.
 empty=build/default/bench-empty.AMOS
 printf 'AMOS Basic V134 \0\0\0\0AmBs\0\0' > "$empty"
+median_ms() {  # COMMAND...: hyperfine's median in ms
+  hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json "$*" >/dev/null
+  sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1 |
+    awk '{ printf "%.2f", $1 * 1000 }'
+}
 run() {  # GOAL_MS ARGUMENTS...
   local goal=$1
   shift
-  hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json "$bin/zarvex-list $*" >/dev/null
-  median=$(sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1)
-  printf '%-44s median %6.1f ms   (goal: at most %s ms)\n' "zarvex-list $*" \
-    "$(awk -v s="$median" 'BEGIN { printf "%.1f", s * 1000 }')" "$goal"
+  printf '%-44s median %6s ms   (goal: at most %s ms)\n' "zarvex-list $*" "$(median_ms "$bin/zarvex-list" "$@")" "$goal"
 }
-run 12 --quiet --text "$input"
-run 12 --quiet --rtf "$input"
-run 12 --quiet --complete --text "$input"
-run 12 --quiet --complete --rtf "$input"
-run 12 --quiet --asc "$input"
-run 3 "$empty"
+printf '%-44s median %6s ms   (no goal: the floor)\n' "/bin/true" "$(median_ms /bin/true)"
+run 2.9 --quiet --text "$input"
+run 2.9 --quiet --rtf "$input"
+run 2.9 --quiet --asc "$input"
+run 3.2 --quiet --complete --text "$input"
+run 3.2 --quiet --complete --rtf "$input"
+run 0.92 "$empty"
+# Many files in one call: what each costs on top of its decoding, from 129
+# empty programs in one call against one.
+many=$(for _ in $(seq 129); do printf '%s ' "$empty"; done)
+one_ms=$(median_ms "$bin/zarvex-list" --quiet --text "$empty")
+# shellcheck disable=SC2086 # one argument a file
+many_ms=$(median_ms "$bin/zarvex-list" --quiet --text $many)
+printf '%-44s median %6s us   (goal: at most 20 us)\n' "zarvex-list --text, each of 129 files" \
+  "$(awk -v a="$many_ms" -v b="$one_ms" 'BEGIN { printf "%.1f", (a - b) * 1000 / 128 }')"
+# Peak memory (GNU time's maximum resident set), the median of 21 runs.
+peak=$(for _ in $(seq 21); do
+  /usr/bin/time -f %M "$bin/zarvex-list" --quiet --text "$input" 2>&1 >/dev/null | tail -1
+done | sort -n | sed -n 11p)
+printf '%-44s median %6s KiB  (goal: at most 4096 KiB)\n' "zarvex-list --text, peak memory" "$peak"
 # Where programs live: the inventory of the largest disk image (HD, 132
 # files), and a search of every program of the corpus.
 if [ -f "$corpus/../containers/ffs_hd.adf" ]; then

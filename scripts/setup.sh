@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev libpng-dev libxmp-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation xvfb xauth x11-apps imagemagick xdotool hyperfine libxml2-utils
+  fonts-liberation xvfb xauth x11-apps imagemagick xdotool hyperfine time libxml2-utils
 )
 
 missing=()
