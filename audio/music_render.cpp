@@ -17,35 +17,15 @@ namespace zarvex {
 
 namespace {
 
-// libxmp, loaded the first time music is rendered (see
-// platform/shared_library.h); its entries as pointers of their own types.
 #define ZARVEX_XMP_ENTRIES(X)                                                                        \
   X(xmp_create_context) X(xmp_end_player) X(xmp_release_module) X(xmp_free_context)                  \
   X(xmp_load_module_from_memory) X(xmp_get_module_info) X(xmp_start_player) X(xmp_set_player)        \
   X(xmp_play_frame) X(xmp_get_frame_info)
 
-struct XmpApi {
-#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
-  ZARVEX_XMP_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-  std::string missing;  // why libxmp cannot be used; empty when it can
-};
+// libxmp, loaded the first time music is rendered.
+ZARVEX_LIBRARY_API(XmpApi, ZARVEX_LIBXMP_SONAME, ZARVEX_XMP_ENTRIES);
 
-const XmpApi& xmp() {
-  static const XmpApi bound = [] {
-    static SharedLibrary library(ZARVEX_LIBXMP_SONAME);
-    XmpApi entries;
-    bool all = true;
-#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
-    ZARVEX_XMP_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-    if (!all) entries.missing = library.reason();
-    return entries;
-  }();
-  return bound;
-}
-
-
+const XmpApi& xmp() { return XmpApi::bound(); }
 
 constexpr std::size_t kBankHeaderSize = 20;
 // A song's header up to the end of its 16-byte name (at +12).

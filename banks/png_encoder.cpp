@@ -20,29 +20,11 @@ namespace {
   X(png_set_compression_level) X(png_set_compression_mem_level) X(png_write_info) X(png_set_packing)         \
   X(png_write_image) X(png_write_end)
 
-// libpng, loaded the first time a picture is encoded (see
-// platform/shared_library.h): a listing needs neither it nor the maths
-// library it brings; its entries as pointers of their own types.
-struct PngApi {
-#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
-  ZARVEX_PNG_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-  std::string missing;  // why libpng cannot be used; empty when it can
-};
+// libpng, loaded the first time a picture is encoded: a listing needs
+// neither it nor the maths library it brings.
+ZARVEX_LIBRARY_API(PngApi, ZARVEX_LIBPNG_SONAME, ZARVEX_PNG_ENTRIES);
 
-const PngApi& api() {
-  static const PngApi bound = [] {
-    static SharedLibrary library(ZARVEX_LIBPNG_SONAME);
-    PngApi entries;
-    bool all = true;
-#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
-    ZARVEX_PNG_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-    if (!all) entries.missing = library.reason();
-    return entries;
-  }();
-  return bound;
-}
+const PngApi& api() { return PngApi::bound(); }
 
 void appendBytes(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(api().png_get_io_ptr(png));

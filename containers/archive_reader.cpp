@@ -23,29 +23,10 @@ namespace {
   X(archive_read_set_options) X(archive_read_open_memory) X(archive_read_next_header)                   \
   X(archive_entry_filetype) X(archive_entry_hardlink) X(archive_entry_pathname) X(archive_entry_pathname_utf8)
 
-// libarchive, loaded the first time an archive is read (see
-// platform/shared_library.h); its entries as pointers of their own types.
-struct ArchiveApi {
-#define ZARVEX_ENTRY(name) decltype(&::name) name = nullptr;
-  ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-  std::string missing;  // why libarchive cannot be used; empty when it can
-};
+// libarchive, loaded the first time an archive is read.
+ZARVEX_LIBRARY_API(ArchiveApi, ZARVEX_LIBARCHIVE_SONAME, ZARVEX_ARCHIVE_ENTRIES);
 
-const ArchiveApi& api() {
-  static const ArchiveApi bound = [] {
-    static SharedLibrary library(ZARVEX_LIBARCHIVE_SONAME);
-    ArchiveApi entries;
-    bool all = true;
-#define ZARVEX_ENTRY(name) all = library.bind(entries.name, #name) && all;
-    ZARVEX_ARCHIVE_ENTRIES(ZARVEX_ENTRY)
-#undef ZARVEX_ENTRY
-    if (!all) entries.missing = library.reason();
-    return entries;
-  }();
-  return bound;
-}
-
+const ArchiveApi& api() { return ArchiveApi::bound(); }
 
 // libarchive converts names through the calling thread's LC_CTYPE: an LHA
 // name with a byte >= 0x80 makes the header read fail outright unless the

@@ -42,3 +42,28 @@ class SharedLibrary {
 };
 
 }  // namespace zarvex
+
+// Declares the struct `Api`: the entries `ENTRIES` lists (a macro taking a
+// macro: `#define PNG_ENTRIES(X) X(png_create_write_struct) X(png_write_end)`)
+// of the library `soname`, each a pointer of its function's own type, and
+// `missing`, why the library cannot be used (empty when it can).
+// `Api::bound()` loads the library and binds the entries the first time it
+// is called, from any thread, and gives the same struct after.
+#define ZARVEX_LIBRARY_ENTRY_MEMBER(name) decltype(&::name) name = nullptr;
+#define ZARVEX_LIBRARY_ENTRY_BINDING(name) all = library.bind(api.name, #name) && all;
+#define ZARVEX_LIBRARY_API(Api, soname, ENTRIES)          \
+  struct Api {                                            \
+    ENTRIES(ZARVEX_LIBRARY_ENTRY_MEMBER)                  \
+    std::string missing;                                  \
+    static const Api& bound() {                           \
+      static const Api once = [] {                        \
+        static ::zarvex::SharedLibrary library(soname);   \
+        Api api;                                          \
+        bool all = true;                                  \
+        ENTRIES(ZARVEX_LIBRARY_ENTRY_BINDING)             \
+        if (!all) api.missing = library.reason();         \
+        return api;                                       \
+      }();                                                \
+      return once;                                        \
+    }                                                     \
+  }
