@@ -75,14 +75,37 @@ std::string writeBeside(const std::string& path, std::span<const std::uint8_t> b
   return temporary;
 }
 
-// The names of the entries of `folder`; nothing when it cannot be read.
+// `name` as a file system blind to case may take it: ASCII letters in lower
+// case. Nothing for a name with other characters, whose folding depends on
+// the file system.
+std::optional<std::string> caseBlind(std::string name) {
+  for (char& c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+// The names of the entries of `folder`, case-blind; nothing when it cannot
+// be read.
 std::optional<std::set<std::string>> namesIn(const std::string& folder) {
   DIR* listing = opendir(folder.c_str());
   if (listing == nullptr) return std::nullopt;
   std::set<std::string> names;
-  while (const dirent* entry = readdir(listing)) names.emplace(entry->d_name);
+  while (const dirent* entry = readdir(listing)) {
+    if (auto name = caseBlind(entry->d_name)) names.insert(std::move(*name));
+  }
   closedir(listing);
   return names;
+}
+
+// Whether a file may be at `name` in a folder whose entries are `names`
+// (nothing: not known). A name that a case-blind file system could take for
+// an entry's counts as there.
+bool mayBeThere(const std::optional<std::set<std::string>>& names, const std::string& name) {
+  if (!names) return true;
+  const auto blind = caseBlind(name);
+  return !blind || names->contains(*blind);
 }
 
 // Runs `flush` (fsync or syncfs) on the folder `folder`; the errno of what
@@ -123,8 +146,7 @@ void AtomicFileBatch::add(const std::string& path, std::span<const std::uint8_t>
   // One file is looked up by itself; for more, the folder's names are read
   // once (a batch mostly fills a new or empty folder).
   if (entry.files++ == 1) entry.names = namesIn(folder);
-  const bool mayExist = !entry.names || entry.names->contains(split.filename().string());
-  std::string temporary = writeBeside(path, bytes, mayExist);
+  std::string temporary = writeBeside(path, bytes, mayBeThere(entry.names, split.filename().string()));
   m_files.push_back({path, std::move(temporary)});
 }
 

@@ -62,7 +62,8 @@ class AtomicFileBatch {
     std::uint64_t device = 0;  // the file system it is on
     int files = 0;             // files added into it
     // Its entries' names, read when a second file goes into it: a target
-    // named by none of them needs no look-up of its own.
+    // named by none of them (whatever the case of its letters) needs no
+    // look-up of its own.
     std::optional<std::set<std::string>> names;
   };
   std::map<std::string, Folder> m_folders;  // the targets' folders

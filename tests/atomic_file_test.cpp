@@ -107,18 +107,24 @@ TEST(AtomicFileBatch, EveryFileReplacedInABusyFolderKeepsItsPermissions) {
     ASSERT_EQ(chmod(path.c_str(), modes[i]), 0);
   }
   std::filesystem::create_directory(folder.path() / "taken.txt");
+  const std::string accented = folder.file("\xc3\x84rger.txt");  // UTF-8, not plain ASCII
+  writeFileAtomically(accented, bytes("before"));
+  ASSERT_EQ(chmod(accented.c_str(), 0600), 0);
   AtomicFileBatch batch;
   for (int i = 0; i < 4; ++i) {
     batch.add(folder.file("new" + std::to_string(i) + ".txt"), bytes("new"));
     batch.add(folder.file("old" + std::to_string(i) + ".txt"), bytes("after"));
   }
+  batch.add(accented, bytes("after"));
   EXPECT_THROW(batch.add(folder.file("taken.txt"), bytes("x")), RuntimeError);
   batch.commit();
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(contentOf(folder.file("old" + std::to_string(i) + ".txt")), "after");
     EXPECT_EQ(modeOf(folder.file("old" + std::to_string(i) + ".txt")), modes[i]) << i;
   }
-  EXPECT_EQ(entriesIn(folder.path()).size(), 9u);
+  EXPECT_EQ(contentOf(accented), "after");
+  EXPECT_EQ(modeOf(accented), 0600u);
+  EXPECT_EQ(entriesIn(folder.path()).size(), 10u);
 }
 
 TEST(AtomicFileBatch, ABatchDroppedUncommittedLeavesNoTrace) {
