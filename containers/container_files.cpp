@@ -206,18 +206,20 @@ std::string joinedComponents(const std::vector<std::string>& parts, std::size_t 
 ResolvedName notFound() { return {std::nullopt, "not found"}; }
 
 // The rest of a name, `parts`, inside the container `listing` named `name`.
+// A member whose path would lead outside the container is not found, as a
+// walk leaves it out: its folders become those of the files made from it.
 ResolvedName resolveInside(const ContainerListing& listing, const std::string& name, const std::vector<std::string>& parts,
                            int depth, const std::string& inside) {
   for (std::size_t length = parts.size(); length > 0; --length) {
     const std::string wanted = joinedComponents(parts, 0, length);
     const ContainerMember* found = nullptr;
     for (const ContainerMember& member : listing.members) {
-      if (member.path == wanted) found = &member;
+      if (member.path == wanted && staysInside(member.path)) found = &member;
     }
     if (found == nullptr) {
       int matches = 0;
       for (const ContainerMember& member : listing.members) {
-        if (sameNameIgnoringCase(member.path, wanted, listing.internationalCase)) {
+        if (staysInside(member.path) && sameNameIgnoringCase(member.path, wanted, listing.internationalCase)) {
           found = &member;
           ++matches;
         }

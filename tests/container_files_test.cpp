@@ -11,6 +11,9 @@
 #include <map>
 #include <sstream>
 
+#include "adf_builder.h"
+#include "bank_builder.h"
+
 #include "complete_walk.h"
 #include "container_files.h"
 #include "corpus.h"
@@ -242,6 +245,32 @@ TEST(ContainerExtraction, MembersGoInTheirOwnFoldersUnderTheFolderNamed) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path())) {
     EXPECT_EQ(entry.path().lexically_relative(folder.path()).string().find(".."), std::string::npos);
   }
+}
+
+// An Amiga disk may hold a folder named "..". A walk leaves its files out;
+// named by a path through it, such a file is not found either, so nothing is
+// ever written outside the folder given.
+TEST(ContainerExtraction, AMemberBelowAFolderNamedDotDotIsNotFound) {
+  testing::AdfBuilder disk(1);  // FFS: data blocks are the file's bytes
+  const auto bank = testing::memoryBank(9, 1, "Datas   ", {1, 2, 3, 4});
+  const std::uint32_t dots = disk.addDirectory(disk.root(), "..", 900);
+  const std::uint32_t header = disk.addFile(dots, "Game.abk", 901, static_cast<std::uint32_t>(bank.size()), 902);
+  for (std::size_t i = 0; i < bank.size(); ++i) disk.setByte(disk.dataBlock(header, 1), i, bank[i]);
+  testing::TempFolder folder;
+  const std::string image = folder.file("disk.adf");
+  testing::writeFile(image, disk.image());
+  const std::filesystem::path out = folder.path() / "deep" / "out";
+  std::filesystem::create_directories(out);
+
+  int status = -1;
+  run("--extract '" + out.string() + "' '" + image + "/../Game.abk'", status);
+  EXPECT_EQ(status, 1);
+  run("--extract '" + out.string() + "' '" + image + "'", status);
+  EXPECT_EQ(status, 3) << "the member left out is reported";
+  EXPECT_TRUE(std::filesystem::is_empty(out));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "deep"),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 // Two disk images with the same members would write the same files: the run
