@@ -1,8 +1,11 @@
 #include "bank_commands.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <stdexcept>
 
@@ -193,26 +196,38 @@ namespace {
 // table at one big sound and ask for gigabytes from a small file.
 std::uint64_t outputAllowance(std::size_t inputBytes) { return 64 * std::uint64_t{inputBytes} + (64u << 20); }
 
-// The folders a run makes for container members' files, removed again (when
-// still empty) by a run that puts none of its files in place.
+// The folders a run makes for container members' files. Only those this run
+// made are its own: unless kept, they are removed again (when still empty) as
+// it ends, so that a run that puts none of its files in place leaves none.
 class MadeFolders {
  public:
+  MadeFolders() = default;
+  MadeFolders(const MadeFolders&) = delete;
+  MadeFolders& operator=(const MadeFolders&) = delete;
+  ~MadeFolders() {
+    for (auto folder = m_made.rbegin(); folder != m_made.rend(); ++folder) ::rmdir(folder->c_str());
+  }
+
+  // Makes `folder` and whatever is missing above it, one level at a time.
   void make(const std::filesystem::path& folder) {
+    if (!m_ready.insert(folder).second) return;
     std::vector<std::filesystem::path> missing;
     for (std::filesystem::path at = folder; !at.empty() && !std::filesystem::exists(at); at = at.parent_path()) {
       missing.push_back(at);
       if (at == at.parent_path()) break;
     }
-    std::filesystem::create_directories(folder);
-    m_made.insert(m_made.end(), missing.rbegin(), missing.rend());  // in the order made
+    for (auto at = missing.rbegin(); at != missing.rend(); ++at) {
+      // False when it was there after all ("new/.." in a path is), or made
+      // by someone else meanwhile: not this run's own.
+      if (std::filesystem::create_directory(*at)) m_made.push_back(*at);
+    }
   }
-  void removeEmpty() {
-    std::error_code ignored;  // a folder something else has filled stays
-    for (auto folder = m_made.rbegin(); folder != m_made.rend(); ++folder) std::filesystem::remove(*folder, ignored);
-    m_made.clear();
-  }
+  // The run's files are in place: its folders stay.
+  void keep() { m_made.clear(); }
+
  private:
-  std::vector<std::filesystem::path> m_made;
+  std::set<std::filesystem::path> m_ready;  // folders made or found already
+  std::vector<std::filesystem::path> m_made;  // in the order made
 };
 
 }  // namespace
@@ -224,8 +239,8 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
   // cost more than the rest of the run). So a run that stops early puts none
   // of its files in place: one with a file that cannot be written, and one
   // where two inputs (or one bank number twice) would write the same file.
+  MadeFolders folders;  // outlives the batch, whose new files go first
   AtomicFileBatch batch;
-  MadeFolders folders;
   std::map<std::string, std::string> makers;  // target -> the input that makes it
   std::map<std::string, std::uint64_t> written;  // by input
   bool failed = false;
@@ -238,16 +253,16 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       bool over = false;
       forEachBankOutput(input.fileName, bank, [&](const BankOutput& output) {
         if (over) return;
-        const std::string path = (target / output.name).lexically_normal().string();
-        const auto [maker, fresh] = makers.emplace(path, input.name);
-        if (!fresh) {
-          throw RuntimeError(kErrPathAccess, "nothing written: " + path + " would be written for both " +
-                                                 maker->second + " and " + input.name);
-        }
         const std::vector<std::uint8_t> bytes = bankOutputFile(output);
         if (total + bytes.size() > allowance) {
           over = true;
           return;
+        }
+        const std::string path = (target / output.name).string();
+        const auto [maker, fresh] = makers.emplace(std::filesystem::path(path).lexically_normal().string(), input.name);
+        if (!fresh) {
+          throw RuntimeError(kErrPathAccess, "nothing written: " + maker->first + " would be written for both " +
+                                                 maker->second + " and " + input.name);
         }
         total += bytes.size();
         batch.add(path, bytes);
@@ -261,18 +276,14 @@ int extractBanks(const std::string& folder, const std::vector<std::string>& file
       throw;
     }
   });
-  if (failed) {
-    batch.abandon();
-    folders.removeEmpty();
-    return status;
-  }
+  if (failed) return status;  // the batch removes its new files, then the folders go
   try {
     batch.commit();
   } catch (const RuntimeError& e) {
     writeTo(messages, {"zarvex-list: ", e.description(), "\n"});
-    folders.removeEmpty();  // those holding files that were put in place stay
-    return kCannotLoad;
+    return kCannotLoad;  // folders holding the files put in place stay
   }
+  folders.keep();
   return status;
 }
 

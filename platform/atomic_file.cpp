@@ -86,16 +86,34 @@ std::optional<std::string> caseBlind(std::string name) {
   return name;
 }
 
+// A folder's size in bytes up to which its names are read rather than each
+// target looked up: on ext4 some two thousand entries.
+constexpr off_t kListableFolderSize = 64 * 1024;
+
 // The names of the entries of `folder`, case-blind; nothing when it cannot
-// be read.
+// be read whole, or holds a name beyond ASCII (which a file system that folds
+// case could take for an ASCII one).
 std::optional<std::set<std::string>> namesIn(const std::string& folder) {
   DIR* listing = opendir(folder.c_str());
   if (listing == nullptr) return std::nullopt;
   std::set<std::string> names;
-  while (const dirent* entry = readdir(listing)) {
-    if (auto name = caseBlind(entry->d_name)) names.insert(std::move(*name));
+  bool whole = true;
+  while (whole) {
+    errno = 0;
+    const dirent* entry = readdir(listing);
+    if (entry == nullptr) {
+      whole = errno == 0;
+      break;
+    }
+    auto name = caseBlind(entry->d_name);
+    if (name) {
+      names.insert(std::move(*name));
+    } else {
+      whole = false;
+    }
   }
   closedir(listing);
+  if (!whole) return std::nullopt;
   return names;
 }
 
@@ -142,10 +160,12 @@ void AtomicFileBatch::add(const std::string& path, std::span<const std::uint8_t>
       fail(path, "no new file can be made in its folder", errno);
     }
     entry.device = static_cast<std::uint64_t>(info.st_dev);
+    entry.listable = info.st_size <= kListableFolderSize;
   }
-  // One file is looked up by itself; for more, the folder's names are read
-  // once (a batch mostly fills a new or empty folder).
-  if (entry.files++ == 1) entry.names = namesIn(folder);
+  // One file is looked up by itself; for more, the names of a folder of a
+  // few thousand entries at most are read once (a batch mostly fills a new
+  // or empty folder; reading a huge one would cost more than its look-ups).
+  if (entry.files++ == 1 && entry.listable) entry.names = namesIn(folder);
   std::string temporary = writeBeside(path, bytes, mayBeThere(entry.names, split.filename().string()));
   m_files.push_back({path, std::move(temporary)});
 }

@@ -45,9 +45,6 @@ class AtomicFileBatch {
   // rest removed. Either way the batch is empty after.
   void commit();
 
-  // Removes the new files added, putting none in place.
-  void abandon() { removePending(); }
-
   // Files added and not yet committed.
   std::size_t size() const { return m_files.size(); }
 
@@ -61,6 +58,7 @@ class AtomicFileBatch {
   struct Folder {
     std::uint64_t device = 0;  // the file system it is on
     int files = 0;             // files added into it
+    bool listable = false;     // small enough for its names to be read
     // Its entries' names, read when a second file goes into it: a target
     // named by none of them (whatever the case of its letters) needs no
     // look-up of its own.

@@ -97,34 +97,38 @@ TEST(AtomicFileBatch, FilesTakeTheirPlacesOnlyWhenCommitted) {
 
 // After its first file, a batch reads a folder's names once rather than
 // looking each target up: the files already there are still found, wherever
-// they come in the batch, and so is a folder in a file's place.
+// they come in the batch and whatever the case of their letters, and so is a
+// folder in a file's place. A folder with a name beyond ASCII is not read.
 TEST(AtomicFileBatch, EveryFileReplacedInABusyFolderKeepsItsPermissions) {
   testing::TempFolder folder;
   const mode_t modes[] = {0600, 0640, 0604, 0644};
+  const auto old = [&](int i) { return folder.file("Old" + std::to_string(i) + ".Txt"); };
   for (int i = 0; i < 4; ++i) {
-    const std::string path = folder.file("old" + std::to_string(i) + ".txt");
-    writeFileAtomically(path, bytes("before"));
-    ASSERT_EQ(chmod(path.c_str(), modes[i]), 0);
+    writeFileAtomically(old(i), bytes("before"));
+    ASSERT_EQ(chmod(old(i).c_str(), modes[i]), 0);
   }
-  std::filesystem::create_directory(folder.path() / "taken.txt");
-  const std::string accented = folder.file("\xc3\x84rger.txt");  // UTF-8, not plain ASCII
+  std::filesystem::create_directory(folder.path() / "Taken.txt");
+  std::filesystem::create_directory(folder.path() / "accents");
+  const std::string accented = folder.file("accents/\xc3\x84rger.txt");  // UTF-8, not plain ASCII
   writeFileAtomically(accented, bytes("before"));
   ASSERT_EQ(chmod(accented.c_str(), 0600), 0);
+
   AtomicFileBatch batch;
   for (int i = 0; i < 4; ++i) {
     batch.add(folder.file("new" + std::to_string(i) + ".txt"), bytes("new"));
-    batch.add(folder.file("old" + std::to_string(i) + ".txt"), bytes("after"));
+    batch.add(old(i), bytes("after"));
   }
+  EXPECT_THROW(batch.add(folder.file("Taken.txt"), bytes("x")), RuntimeError);
+  batch.add(folder.file("accents/first.txt"), bytes("first"));
   batch.add(accented, bytes("after"));
-  EXPECT_THROW(batch.add(folder.file("taken.txt"), bytes("x")), RuntimeError);
   batch.commit();
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(contentOf(folder.file("old" + std::to_string(i) + ".txt")), "after");
-    EXPECT_EQ(modeOf(folder.file("old" + std::to_string(i) + ".txt")), modes[i]) << i;
+    EXPECT_EQ(contentOf(old(i)), "after");
+    EXPECT_EQ(modeOf(old(i)), modes[i]) << i;
   }
   EXPECT_EQ(contentOf(accented), "after");
   EXPECT_EQ(modeOf(accented), 0600u);
-  EXPECT_EQ(entriesIn(folder.path()).size(), 10u);
+  EXPECT_EQ(entriesIn(folder.path()).size(), 12u);
 }
 
 TEST(AtomicFileBatch, ABatchDroppedUncommittedLeavesNoTrace) {

@@ -282,11 +282,27 @@ TEST(ContainerExtraction, TwoInputsWritingTheSameFilesLeaveNoFolderBehind) {
     std::filesystem::create_symlink(containerFolder() / "ofs_dd.adf", folder.path() / name);
   }
   const std::filesystem::path out = folder.path() / "out";
-  std::filesystem::create_directory(out);
+  std::filesystem::create_directories(out / "Banks");  // the user's own: it stays
+  const std::string errors = folder.file("errors.txt");
+  const int raw = std::system((std::string(ZARVEX_LIST_PATH) + " --extract '" + out.string() + "' '" +
+                               folder.file("a.adf") + "' '" + folder.file("b.adf") + "' >/dev/null 2>'" + errors + "'")
+                                  .c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+  EXPECT_NE(testing::readBytes(errors).find("would be written for both " + folder.file("a.adf") + "/"),
+            std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(out), std::filesystem::recursive_directory_iterator()),
+            1);
+  EXPECT_TRUE(std::filesystem::is_directory(out / "Banks"));
+
+  // Named through a folder that is not there, the user's folder is still not
+  // the run's to remove: only "new", which the run made, goes again.
+  std::filesystem::remove(out / "Banks");
   int status = -1;
-  run("--extract '" + out.string() + "' '" + folder.file("a.adf") + "' '" + folder.file("b.adf") + "'", status);
+  run("--extract '" + folder.file("new/../out") + "' '" + folder.file("a.adf") + "' '" + folder.file("b.adf") + "'",
+      status);
   EXPECT_EQ(status, 1);
-  EXPECT_TRUE(std::filesystem::is_empty(out));
+  EXPECT_TRUE(std::filesystem::is_directory(out));
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "new"));
 }
 
 }  // namespace

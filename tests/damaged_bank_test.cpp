@@ -165,6 +165,9 @@ TEST(ExtractionLimits, ABankFileFromItsImageIsTheFileFromItsPath) {
             refusal([&] { BankFile::read(folder.file("Notes.txt")); }));
   EXPECT_EQ(refusal([&] { BankFile::fromImage("Big.abk", std::vector<std::uint8_t>(kMaxBankFileSize + 2)); }),
             "Big.abk is too big to be a bank file");
+  EXPECT_EQ(refusal([&] { BankFile::fromImage("Big.abk", std::vector<std::uint8_t>(kMaxBankFileSize + 1)); }),
+            "Big.abk is neither an AMOS program nor a bank file")
+      << "the largest file is no longer refused for its size";
 }
 
 TEST(ExtractionLimits, ASmallFileCannotAskForGigabytesOfOutput) {
