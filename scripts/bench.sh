@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the 1 MiB benchmark program from the corpus's lines, runs the decoder
-# benchmarks, then times zarvex-list --rtf on it as a whole process.
-# Reports medians; run on an otherwise idle machine.
+# benchmarks, then times zarvex-list and the window on it as whole processes.
+# Reports medians, each beside its goal; run on an otherwise idle machine.
 set -euo pipefail
+shopt -s inherit_errexit  # a failed measurement inside $(...) stops the script
 cd "$(dirname "$0")/.."
 bin=build/default/bin
 input=build/default/bench.AMOS
@@ -23,16 +24,19 @@ echo "       whole, its 90 images unpacked (BM_ReadResourceBank): no goal set, f
 empty=build/default/bench-empty.AMOS
 printf 'AMOS Basic V134 \0\0\0\0AmBs\0\0' > "$empty"
 median_ms() {  # COMMAND...: hyperfine's median in ms
-  hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json "$*" >/dev/null
+  rm -f build/default/cli_bench.json
+  hyperfine -N --warmup 5 --runs 50 --export-json build/default/cli_bench.json "$*" >/dev/null || return 1
   sed -n 's/.*"median": *\([0-9.e-]*\).*/\1/p' build/default/cli_bench.json | head -1 |
     awk '{ printf "%.2f", $1 * 1000 }'
 }
 run() {  # GOAL_MS ARGUMENTS...
-  local goal=$1
+  local goal=$1 ms
   shift
-  printf '%-44s median %6s ms   (goal: at most %s ms)\n' "zarvex-list $*" "$(median_ms "$bin/zarvex-list" "$@")" "$goal"
+  ms=$(median_ms "$bin/zarvex-list" "$@")
+  printf '%-44s median %6s ms   (goal: at most %s ms)\n' "zarvex-list $*" "$ms" "$goal"
 }
-printf '%-44s median %6s ms   (no goal: the floor)\n' "/bin/true" "$(median_ms /bin/true)"
+floor_ms=$(median_ms /bin/true)
+printf '%-44s median %6s ms   (no goal: the floor)\n' "/bin/true" "$floor_ms"
 run 2.9 --quiet --text "$input"
 run 2.9 --quiet --rtf "$input"
 run 2.9 --quiet --asc "$input"
@@ -48,9 +52,11 @@ many_ms=$(median_ms "$bin/zarvex-list" --quiet --text $many)
 printf '%-44s median %6s us   (goal: at most 20 us)\n' "zarvex-list --text, each of 129 files" \
   "$(awk -v a="$many_ms" -v b="$one_ms" 'BEGIN { printf "%.1f", (a - b) * 1000 / 128 }')"
 # Peak memory (GNU time's maximum resident set), the median of 21 runs.
+[ -x /usr/bin/time ] || { echo "bench: GNU time is missing: run scripts/setup.sh" >&2; exit 1; }
 peak=$(for _ in $(seq 21); do
   /usr/bin/time -f %M "$bin/zarvex-list" --quiet --text "$input" 2>&1 >/dev/null | tail -1
 done | sort -n | sed -n 11p)
+[[ $peak =~ ^[0-9]+$ ]] || { echo "bench: no peak memory measured: $peak" >&2; exit 1; }
 printf '%-44s median %6s KiB  (goal: at most 4096 KiB)\n' "zarvex-list --text, peak memory" "$peak"
 # Where programs live: the inventory of the largest disk image (HD, 132
 # files), and a search of every program of the corpus.
