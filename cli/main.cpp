@@ -90,14 +90,12 @@ constexpr const char* kUsageText =
     "as far as it goes), 4 the listing is incomplete (an error while decoding, or\n"
     "memory ran out).\n";
 
-// False when standard output takes less than all of `bytes`.
-bool writeAll(const std::string& bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size(); }
-
-// A plain listing printed piece by piece as the decoder makes it (UTF-8 or
-// the file's own ISO-8859-1), after a heading when it has one, which is
-// printed with the first piece or, for an empty listing, at the end. The
-// pieces are converted straight into a buffer of its own, written when full:
-// a megabyte of listing is 32 writes, not the 256 of stdio's own buffer.
+// A listing printed piece by piece as the decoder makes it (the plain
+// listing in UTF-8 or the file's own ISO-8859-1, or the document as it is),
+// after a heading when it has one, which is printed with the first piece or,
+// for an empty listing, at the end. The pieces are converted straight into a
+// buffer of its own, written when full: a megabyte of listing is 32 writes,
+// not the 256 of stdio's own buffer.
 class PrintedListing final : public zarvex::TextSink {
  public:
   PrintedListing(bool utf8, std::string heading) : m_utf8(utf8), m_heading(std::move(heading)) {}
@@ -335,6 +333,7 @@ int run(int argc, char** argv) {
     state.WantsPlainListing = output != Output::Rtf;
     PrintedListing printed(output == Output::Text, headed ? "==> " + file.name + " <==\n" : std::string());
     if (output == Output::Text || output == Output::Asc) state.PlainListingSink = &printed;
+    if (output == Output::Rtf) state.RtfDocumentSink = &printed;
     // Messages about the file come after what is printed of it so far.
     host.setBeforeMessage([&printed] { printed.writeOut(); });
     struct ForgetHook {
@@ -381,7 +380,6 @@ int run(int argc, char** argv) {
     }
     switch (output) {
       case Output::Rtf:
-        return printed.finish() && writeAll(state.RtfDocument);
       case Output::Asc:
       case Output::Text:
         return printed.finish();

@@ -409,6 +409,32 @@ TEST_F(AmosLoaderTest, CancelClosesTheLineAsBuiltAndSkipsTheSummary) {
   EXPECT_EQ(host.view().plainText(), "<!-- 4660 --><!-- 2 -->\n Print ");
 }
 
+// Streamed to a sink as it is made, a document cancelled halfway is the one
+// the string would hold: the lines as built, and one "}".
+TEST_F(AmosLoaderTest, AStreamedDocumentCancelledHalfwayIsClosedOnce) {
+  struct Collected : TextSink {
+    std::string text;
+    void take(std::string_view piece) override { text += piece; }
+  } streamed;
+  for (const MessageAnswer answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
+    HidingLoader loader("getStringByteLen");
+    MorvaneImports imports("Morvane", loader);
+    const Bytes program = testing::programFile(
+        "T", {TokenLine().token(0x1234).token(0x0002), TokenLine(1).token(0x0476).variable("x").token(0x0286)});
+    state = ListingState();
+    host.answers = {answer};
+    load(program, imports);
+    const std::string whole = state.RtfDocument;
+    streamed.text.clear();
+    state = ListingState();
+    state.RtfDocumentSink = &streamed;
+    host.answers = {answer};
+    load(program, imports);
+    EXPECT_EQ(streamed.text, whole) << (answer == MessageAnswer::Cancel ? "Cancel" : "OK");
+    EXPECT_TRUE(state.RtfDocument.empty());
+  }
+}
+
 TEST_F(AmosLoaderTest, CancelPresentsPlainWhenHighlightIsOff) {
   MorvaneImports missing("NoSuchReaderLibrary");
   host.highlight = false;

@@ -97,7 +97,18 @@ TEST_P(CorpusTest, EitherListingAloneIsTheSameAsBesideTheOther) {
     if (both.PlainListing.size() > 3 * StringAppender::kCapacity) {
       EXPECT_GT(collected.pieces, 2) << "not held whole";
     }
-    for (const LoadResult& one : {text, document, piecewise}) {
+    // So is the document, its header first and its "}" last.
+    Collected collectedDocument;
+    ListingState streamedDocument;
+    streamedDocument.WantsPlainListing = false;
+    streamedDocument.RtfDocumentSink = &collectedDocument;
+    const LoadResult documentPiecewise = ListFileBytes(GetParam(), file, streamedDocument, host, style);
+    EXPECT_TRUE(collectedDocument.text == both.RtfDocument) << styleName(style);
+    EXPECT_TRUE(streamedDocument.RtfDocument.empty());
+    if (both.RtfDocument.size() > 3 * StringAppender::kCapacity) {
+      EXPECT_GT(collectedDocument.pieces, 2) << "not held whole";
+    }
+    for (const LoadResult& one : {text, document, piecewise, documentPiecewise}) {
       EXPECT_EQ(one.outcome, whole.outcome);
       EXPECT_EQ(one.extensionCalls, whole.extensionCalls);
       EXPECT_EQ(one.undefinedCalls, whole.undefinedCalls);

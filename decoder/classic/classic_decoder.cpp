@@ -51,8 +51,9 @@ class Decoder {
         m_steps(host),
         m_bytes(state.FileBytes.data()),
         m_fileLength(state.FileLength),
-        m_out(state.RtfDocument, state.WantsDocument, state.PlainListing, state.WantsPlainListing,
-              state.PlainListingSink) {}
+        m_streamsDocument(state.WantsDocument && state.RtfDocumentSink != nullptr),
+        m_out(state.RtfDocument, state.WantsDocument, state.RtfDocumentSink, state.PlainListing,
+              state.WantsPlainListing, state.PlainListingSink) {}
 
   LoadResult run() {
     try {
@@ -87,10 +88,14 @@ class Decoder {
       m_state.RtfDocument.clear();
       // Room for what real programs need without growing: their documents
       // are about 1.5 times the file, their texts a little less than it.
-      if (m_state.WantsDocument) {
+      if (m_state.WantsDocument && !m_streamsDocument) {
         m_state.RtfDocument.reserve(static_cast<std::size_t>(m_state.FileLength) * 2 + kRtfHeader.size());
       }
-      m_state.RtfDocument.assign(kRtfHeader);
+      if (m_streamsDocument) {
+        m_out.documentText(kRtfHeader);
+      } else {
+        m_state.RtfDocument.assign(kRtfHeader);
+      }
       m_state.PlainListing.clear();
       if (m_state.WantsPlainListing && m_state.PlainListingSink == nullptr) {
         m_state.PlainListing.reserve(static_cast<std::size_t>(m_state.FileLength) + 16);
@@ -102,10 +107,17 @@ class Decoder {
   void finish() {
     // The closing "}" goes into the string only once everything before it
     // is there: a step abandoned here leaves no "}" behind, so a cancel
-    // that follows writes the only one.
+    // that follows writes the only one. A streamed document gets it after
+    // what was written, once.
     m_steps([&] {
       m_out.flushDocument();
-      m_state.RtfDocument += '}';
+      if (m_streamsDocument) {
+        m_documentClosed = true;
+        m_out.documentEnd();
+        m_out.flushDocument();
+      } else {
+        m_state.RtfDocument += '}';
+      }
     });
     m_documentClosed = true;
     m_steps([&] { m_out.flushPlain(); });
@@ -320,6 +332,7 @@ class Decoder {
   LoadSteps m_steps;
   const std::uint8_t* m_bytes;
   const std::int64_t m_fileLength;  // bytes of the file in m_bytes
+  const bool m_streamsDocument;     // the document goes to a sink, not to the string
   LoadResult m_result;
   std::int32_t m_position = 0;
   std::int32_t m_token = 0;

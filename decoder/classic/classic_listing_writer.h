@@ -68,9 +68,10 @@ enum class IntegerForm {
 
 class ClassicListingWriter {
  public:
-  ClassicListingWriter(std::string& document, bool keepsDocument, std::string& plain, bool keepsPlain,
-                       TextSink* plainSink)
-      : m_document(document, keepsDocument), m_plain(plain, keepsPlain, plainSink) {}
+  ClassicListingWriter(std::string& document, bool keepsDocument, TextSink* documentSink, std::string& plain,
+                       bool keepsPlain, TextSink* plainSink)
+      : m_document(document, keepsDocument, keepsDocument ? documentSink : nullptr),
+        m_plain(plain, keepsPlain, plainSink) {}
 
   // The document's length once everything written has reached it.
   std::size_t documentSize() const { return m_document.size(); }
@@ -174,6 +175,9 @@ class ClassicListingWriter {
     m_plain.put(number.view());
     kShownClose.putInto(m_plain);
   }
+
+  // Characters of the document's own (its header), into the buffer.
+  void documentText(std::string_view text) { m_document.put(text); }
 
   // The document's closing brace, into the buffer (reaching the document at
   // the next flush).

@@ -34,11 +34,14 @@ LoadResult DecodeCompleteListing(ListingState& state, ListingHost& host, const s
   listing.wantsDocument = state.WantsDocument;
   listing.wantsText = state.WantsPlainListing;
   listing.textSink = state.PlainListingSink;
+  listing.rtfSink = state.RtfDocumentSink;
   try {
     WalkCompleteListing(fileOf(state), listing);
   } catch (const std::bad_alloc&) {
     state.RtfDocument.assign(kRtfHeader);
     state.RtfDocument += '}';
+    // A document streamed in part is closed as far as it went.
+    if (listing.wantsDocument && listing.rtfSink != nullptr) listing.rtfSink->take("}");
     state.PlainListing.clear();
     host.showMessage("Error" + messageNumber(kErrOutOfMemory) + ": Out of memory", MessageButtons::Ok);
     result.outcome = LoadResult::Outcome::Cancelled;

@@ -55,7 +55,7 @@ class CompleteListingWriter {
   explicit CompleteListingWriter(CompleteListing& out)
       : m_wantsDocument(out.wantsDocument),
         m_wantsText(out.wantsText),
-        m_rtf(out.rtf, out.wantsDocument),
+        m_rtf(out.rtf, out.wantsDocument, out.rtfSink),
         m_text(out.text, out.wantsText, out.textSink) {}
 
   void openLine(int indentation) {
@@ -70,6 +70,10 @@ class CompleteListingWriter {
     if (m_wantsText) m_line.appendPlain(m_text);
     m_lineOpen = false;
   }
+  // Characters of the document's own (its header, its "}"), after what is
+  // written so far.
+  void documentText(std::string_view text) { m_rtf.put(text); }
+
   // Hands everything written to the listing's strings or sink.
   void flush() {
     m_rtf.flush();

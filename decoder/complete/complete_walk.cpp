@@ -54,16 +54,23 @@ class Walker {
     m_out.rtf.clear();
     // Room for what real programs need without growing: their documents are
     // about 1.4 times the file, their texts a little less than the file.
-    if (m_out.wantsDocument) m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
+    const bool streamed = m_out.wantsDocument && m_out.rtfSink != nullptr;
+    if (m_out.wantsDocument && !streamed) m_out.rtf.reserve(static_cast<std::size_t>(m_size) * 2 + kRtfHeader.size() + 2);
     if (m_out.wantsText && m_out.textSink == nullptr) m_out.text.reserve(static_cast<std::size_t>(m_size) * 3 / 2 + 16);
-    m_out.rtf.assign(kRtfHeader);
+    if (streamed) {
+      m_write.documentText(kRtfHeader);
+    } else {
+      m_out.rtf.assign(kRtfHeader);
+    }
     try {
       walkLines();
     } catch (const Damaged&) {
       if (m_write.lineOpen()) m_write.finishLine();
     }
+    // The document's end, also when its lines were left out.
+    if (streamed) m_write.documentText("}");
     m_write.flush();
-    m_out.rtf += '}';  // the document's end, also when its lines were left out
+    if (!streamed) m_out.rtf += '}';
   }
 
  private:

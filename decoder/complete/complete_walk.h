@@ -39,8 +39,10 @@ struct CompleteListing {
   // written (the document keeps its header and "}").
   bool wantsDocument = true;
   bool wantsText = true;
-  // When set, the text goes here as it is made, and `text` stays empty.
+  // When set, the text (the document) goes here as it is made, and `text`
+  // (`rtf`) stays empty.
   TextSink* textSink = nullptr;
+  TextSink* rtfSink = nullptr;
   std::int32_t extensionTokens = 0;
   std::int32_t unknownTokens = 0;
   Damage damage = Damage::None;

@@ -29,6 +29,10 @@ struct ListingState {
   // When set, the plain listing goes here piece by piece as it is made, and
   // PlainListing stays empty.
   TextSink* PlainListingSink = nullptr;
+  // When set (with WantsDocument), the document goes here piece by piece as
+  // it is made, its header first and its "}" last, and RtfDocument stays
+  // empty.
+  TextSink* RtfDocumentSink = nullptr;
 };
 
 }  // namespace zarvex
