@@ -79,7 +79,8 @@ TEST_P(CorpusTest, EitherListingAloneIsTheSameAsBesideTheOther) {
     const LoadResult document = ListFileBytes(GetParam(), file, documentOnly, host, style);
     EXPECT_TRUE(documentOnly.RtfDocument == both.RtfDocument) << styleName(style);
     EXPECT_TRUE(documentOnly.PlainListing.empty());
-    // Handed over piece by piece as it is made, the plain listing is whole.
+    // Handed over piece by piece as it is made, either listing is whole: the
+    // document with its header first and its "}" last.
     struct Collected : TextSink {
       std::string text;
       int pieces = 0;
@@ -87,27 +88,22 @@ TEST_P(CorpusTest, EitherListingAloneIsTheSameAsBesideTheOther) {
         text += piece;
         ++pieces;
       }
-    } collected;
-    ListingState streamed;
-    streamed.WantsDocument = false;
-    streamed.PlainListingSink = &collected;
-    const LoadResult piecewise = ListFileBytes(GetParam(), file, streamed, host, style);
-    EXPECT_TRUE(collected.text == both.PlainListing) << styleName(style);
-    EXPECT_TRUE(streamed.PlainListing.empty());
-    if (both.PlainListing.size() > 3 * StringAppender::kCapacity) {
-      EXPECT_GT(collected.pieces, 2) << "not held whole";
-    }
-    // So is the document, its header first and its "}" last.
-    Collected collectedDocument;
-    ListingState streamedDocument;
-    streamedDocument.WantsPlainListing = false;
-    streamedDocument.RtfDocumentSink = &collectedDocument;
-    const LoadResult documentPiecewise = ListFileBytes(GetParam(), file, streamedDocument, host, style);
-    EXPECT_TRUE(collectedDocument.text == both.RtfDocument) << styleName(style);
-    EXPECT_TRUE(streamedDocument.RtfDocument.empty());
-    if (both.RtfDocument.size() > 3 * StringAppender::kCapacity) {
-      EXPECT_GT(collectedDocument.pieces, 2) << "not held whole";
-    }
+    };
+    const auto streamedAlone = [&](bool document, const std::string& expected) {
+      Collected collected;
+      ListingState streamed;
+      (document ? streamed.WantsPlainListing : streamed.WantsDocument) = false;
+      (document ? streamed.RtfDocumentSink : streamed.PlainListingSink) = &collected;
+      const LoadResult result = ListFileBytes(GetParam(), file, streamed, host, style);
+      EXPECT_TRUE(collected.text == expected) << styleName(style) << (document ? ", document" : ", text");
+      EXPECT_TRUE((document ? streamed.RtfDocument : streamed.PlainListing).empty());
+      if (expected.size() > 3 * StringAppender::kCapacity) {
+        EXPECT_GT(collected.pieces, 2) << "not held whole";
+      }
+      return result;
+    };
+    const LoadResult piecewise = streamedAlone(false, both.PlainListing);
+    const LoadResult documentPiecewise = streamedAlone(true, both.RtfDocument);
     for (const LoadResult& one : {text, document, piecewise, documentPiecewise}) {
       EXPECT_EQ(one.outcome, whole.outcome);
       EXPECT_EQ(one.extensionCalls, whole.extensionCalls);
