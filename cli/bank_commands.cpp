@@ -84,23 +84,35 @@ int forEachBankSet(const std::vector<std::string>& names, std::FILE* messages, U
       status = kCannotLoad;
     }
   };
+  // Thrown out of a walk that `use` stopped: the files after it are not read.
+  struct WalkStopped {};
   for (const std::string& name : names) {
-    const bool found = forEachSourceFile(
-        name,
-        [&](SourceFile& source) {
-          if (stopped) return;
-          if (source.named && !source.hostPath.empty()) return readHost(source.hostPath, {}, std::move(source.image));
-          if (source.kind != MemberKind::Program && source.kind != MemberKind::Bank) return;
-          if (!source.hostPath.empty()) return readHost(source.hostPath, source.inside, std::move(source.image));
-          const std::string fileName = source.name.substr(source.name.rfind('/') + 1);
-          const std::size_t size = source.bytes.size();
-          useFile({source.name, fileName, source.inside, size}, BankFile(std::move(source.bytes)), source.damaged);
-        },
-        [&](const std::string& note) {
-          writeTo(messages, {"zarvex-list: ", note, "\n"});
-          status = worse(status, kDamaged);
-        },
-        HostReads::ProgramsAndBanksWhole);
+    bool found = false;
+    try {
+      found = forEachSourceFile(
+          name,
+          [&](SourceFile& source) {
+            if (source.named && !source.hostPath.empty()) {
+              readHost(source.hostPath, {}, std::move(source.image));
+            } else if (source.kind != MemberKind::Program && source.kind != MemberKind::Bank) {
+              return;
+            } else if (!source.hostPath.empty()) {
+              readHost(source.hostPath, source.inside, std::move(source.image));
+            } else {
+              const std::string fileName = source.name.substr(source.name.rfind('/') + 1);
+              const std::size_t size = source.bytes.size();
+              useFile({source.name, fileName, source.inside, size}, BankFile(std::move(source.bytes)), source.damaged);
+            }
+            if (stopped) throw WalkStopped{};
+          },
+          [&](const std::string& note) {
+            writeTo(messages, {"zarvex-list: ", note, "\n"});
+            status = worse(status, kDamaged);
+          },
+          HostReads::ProgramsAndBanksWhole);
+    } catch (const WalkStopped&) {
+      return kCannotLoad;
+    }
     if (stopped) return kCannotLoad;
     if (!found) readHost(name, {}, {});  // reports what is wrong with the name
   }
