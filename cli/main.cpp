@@ -393,23 +393,28 @@ int run(int argc, char** argv) {
     }
     return true;
   };
+  // Thrown out of a walk once the output fails: the files after it are not read.
+  struct WriteFailed {};
   for (const auto& name : files) {
-    bool written = true;
-    const bool found = zarvex::forEachSourceFile(
-        name,
-        [&](zarvex::SourceFile& file) {
-          // A file named itself is listed whatever it holds; inside a folder
-          // or a container, only programs are.
-          const bool named = file.named;
-          if (!written || (!named && file.kind != zarvex::MemberKind::Program)) return;
-          written = listOne(file, !named);
-        },
-        [&](const std::string& note) {
-          tell({"zarvex-list: ", note, "\n"});
-          status = worse(status, kDamaged);
-        },
-        zarvex::HostReads::ProgramsWhole);
-    if (!written) return reportWriteFailure();
+    bool found = false;
+    try {
+      found = zarvex::forEachSourceFile(
+          name,
+          [&](zarvex::SourceFile& file) {
+            // A file named itself is listed whatever it holds; inside a folder
+            // or a container, only programs are.
+            const bool named = file.named;
+            if (!named && file.kind != zarvex::MemberKind::Program) return;
+            if (!listOne(file, !named)) throw WriteFailed{};
+          },
+          [&](const std::string& note) {
+            tell({"zarvex-list: ", note, "\n"});
+            status = worse(status, kDamaged);
+          },
+          zarvex::HostReads::ProgramsWhole);
+    } catch (const WriteFailed&) {
+      return reportWriteFailure();
+    }
     if (found) continue;
     const zarvex::ResolvedName resolved = zarvex::resolveName(name);
     if (resolved.error == "ambiguous") {
