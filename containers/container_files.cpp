@@ -69,11 +69,17 @@ MemberKind hostFileKind(const std::string& path, std::vector<std::uint8_t>* whol
     const bool dos = head.size() >= 3 && head[0] == 'D' && head[1] == 'O' && head[2] == 'S';
     if (kind != MemberKind::Container && !diskSized && !dos) return kind;
     if (file.size() > kMaxContainerBytes) return kind;
-    std::vector<std::uint8_t> bytes = file.readImage(file.size());
+    // A file of a disk's size read whole already is not read again.
+    const bool hadImage = image != nullptr && !image->empty();
+    std::vector<std::uint8_t> bytes = hadImage ? std::move(*image) : file.readImage(file.size());
+    const MemberKind full = memberKindOf({bytes.data(), bytes.size() - 1});  // the image's zero byte left out
+    if (hadImage && full == kind) {
+      *image = std::move(bytes);
+      return full;
+    }
+    if (image != nullptr) image->clear();  // a file of another kind than its first bytes said
     bytes.pop_back();
-    const MemberKind full = memberKindOf(bytes);
     if (whole != nullptr && full == MemberKind::Container) *whole = std::move(bytes);
-    if (full != kind && image != nullptr) image->clear();
     return full;
   } catch (const RuntimeError&) {
     if (image != nullptr) image->clear();
